@@ -1,0 +1,59 @@
+# Front door. `make run` and `make test` install what is missing, build and go.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+DEMO_DIR   ?= $(BUILD)/demo
+FUZZ_SECONDS ?= 20
+JOBS       ?= $(shell nproc)
+CLI        := $(BUILD)/daubwell/daubwell-cli
+
+.PHONY: all deps build run demo test sanitize bench fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Until the paint application exists, the program's main job is the lit picture of the
+# sample painting.
+run: demo
+
+demo: build
+	@mkdir -p $(DEMO_DIR)
+	$(CLI) demo $(DEMO_DIR)/demo.dwp
+	$(CLI) render $(DEMO_DIR)/demo.dwp $(DEMO_DIR)/demo.png
+	$(CLI) render $(DEMO_DIR)/demo.dwp $(DEMO_DIR)/demo-unlit.png --lighting off
+	@echo "The sample painting is in $(DEMO_DIR)/demo.dwp; its lit picture is $(DEMO_DIR)/demo.png"
+	@echo "(and without lighting, $(DEMO_DIR)/demo-unlit.png)."
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=address,undefined -DBUILD_BENCHMARKS=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD)/bench/daubwell_bench
+
+# Each fuzz target for FUZZ_SECONDS, keeping its corpus under fuzz/corpus/.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DBUILD_FUZZERS=ON -DBUILD_TESTING=OFF \
+	  -DBUILD_BENCHMARKS=OFF -DSANITIZE=address,undefined
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for t in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
+	  name=$$(basename $$t); mkdir -p fuzz/corpus/$$name; \
+	  echo "== $$name for $(FUZZ_SECONDS) s"; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 fuzz/corpus/$$name || exit 1; \
+	done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

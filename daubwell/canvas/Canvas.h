@@ -1,0 +1,52 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "CanvasPixel.h"
+#include "DisplaySurface.h"
+
+namespace daubwell {
+
+struct Rgb {
+  uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// Canvas kinds: only the document canvas divides mouse positions by the zoom.
+inline constexpr int32_t kPreviewCanvas = 0;
+inline constexpr int32_t kDocumentCanvas = 9;
+
+// A painting: width x height records (row-major, row 0 at the top) and the lit image
+// shown for them.
+class Canvas {
+public:
+  Canvas();
+
+  // (Re)creates records and surface at the given size, every record blank.
+  void create(uint32_t width, uint32_t height);
+  // Blank records and a white surface.
+  void clear();
+  // Background of the brush and stroke previews: half the colour, half the pattern as
+  // highlight (tiled every 400 pixels), fully lit, raised to 20.
+  void fillPreview(Rgb color, const DisplaySurface& image);
+  // Bilinear Image Size to newWidth x newHeight; the last column and row are held.
+  void resample(uint32_t newWidth, uint32_t newHeight);
+  void invalidateLighting() { lightingValid = false; }
+
+  bool empty() const { return pixels.empty(); }
+  CanvasPixel& at(uint32_t x, uint32_t y) { return pixels[size_t(y) * width + x]; }
+  const CanvasPixel& at(uint32_t x, uint32_t y) const { return pixels[size_t(y) * width + x]; }
+
+  int32_t kind = kPreviewCanvas;
+  std::vector<CanvasPixel> pixels;
+  DisplaySurface surface;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  float light[3];            // unit vector: x right, y towards the viewer, z down the rows
+  bool lightingValid = false;
+  bool highQuality = true;   // "High Quality (slow)"
+  bool lightingOn = true;    // "Lighting"
+  float spare = 0.0f;
+};
+
+}  // namespace daubwell

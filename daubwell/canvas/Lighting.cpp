@@ -1,0 +1,271 @@
+#include "Lighting.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+namespace daubwell {
+namespace {
+
+constexpr double kDisplacement = 20.0;   // highlight displacement per unit of slope
+constexpr double kSecondTap = 1.0;       // offset of the second column/row in high quality
+constexpr float kShadingScale = 1.0f / 255.0f;
+constexpr int kReach = 21;               // farthest highlight tap from its pixel, in rows or columns
+constexpr uint32_t kBand = 256;          // columns shaded together, see shadeRows
+
+// A coordinate taken as unsigned 32 bits and reduced modulo the size, so negative
+// positions wrap to some column or row inside the canvas.
+inline uint32_t wrap(int v, uint32_t size) {
+  const uint32_t u = uint32_t(v);
+  return u < size ? u : u % size;
+}
+
+inline uint8_t clampByte(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+// Step 1 and 2: the unit normal from the two height differences, and the diffuse term.
+// A relief of infinities or NaN gives no finite length: such a pixel is shown flat.
+// Because the normal is then a unit vector, every displaced coordinate fits in an int.
+struct Normal {
+  float x, y, z, d;
+};
+
+inline Normal unitNormal(float nx, float nz, const float* light) {
+  const float ny = 1.0f;
+  const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
+  const bool finite = len <= std::numeric_limits<float>::max();
+  // Divide first, then choose: a choice between two values vectorises, a division made
+  // under a condition does not.
+  const float qx = nx / len, qy = ny / len, qz = nz / len;
+  Normal n;
+  n.x = finite ? qx : 0.0f;
+  n.y = finite ? qy : 1.0f;
+  n.z = finite ? qz : 0.0f;
+  const float d = n.x * light[0] + n.y * light[1] + n.z * light[2];
+  n.d = d >= 0.0f ? d : 0.0f;
+  return n;
+}
+
+// Step 3, positions: the highlight taps of pixel (x, y) before wrapping; low quality
+// uses (c0, r0) only.
+struct Taps {
+  int c0, c1, r0, r1;
+  double wx, wy;
+};
+
+inline Taps displacedTaps(uint32_t x, uint32_t y, float nx, float nz) {
+  const double fx = kDisplacement * nx, fy = kDisplacement * nz;
+  const double ax = std::fabs(fx), ay = std::fabs(fy);
+  // |f| <= 20, so truncation is the floor and the fractional part is exact.
+  return {int(x + fx), int(kSecondTap + x + fx), int(y + fy), int(kSecondTap + y + fy),
+          ax - double(int(ax)), ay - double(int(ay))};
+}
+
+// Step 3, value: four interpolations of the four taps, each truncated to a byte.
+inline int interpolatedHighlight(int q00, int q10, int q01, int q11, double wx, double wy) {
+  const int top = uint8_t(int(q00 + (q10 - q00) * wx));
+  const int bottom = uint8_t(int(q01 + (q11 - q01) * wx));
+  const int left = uint8_t(int(q00 + (q01 - q00) * wy));
+  const int right = uint8_t(int(q10 + (q11 - q10) * wy));
+  return (top + bottom + left + right) >> 2;
+}
+
+// Step 5 for one channel value v = colour + highlight. Shading 0 gives f = 0 and so v
+// itself, which lets the banded path skip the test for it.
+inline int lit(int v, float d, float f) { return int(v + (v * d - v) * f); }
+
+struct Shader {
+  const CanvasPixel* pixels;
+  uint32_t width, height;
+  const float* light;
+  bool highQuality, lightingOn;
+
+  explicit Shader(const Canvas& c)
+      : pixels(c.pixels.data()), width(c.width), height(c.height), light(c.light),
+        highQuality(c.highQuality), lightingOn(c.lightingOn) {}
+
+  int highlightAt(int x, int y) const {
+    return pixels[size_t(wrap(y, height)) * width + wrap(x, width)].highlight;
+  }
+
+  // One pixel, straight from the rules: the reference for the banded path below.
+  void shade(uint32_t x, uint32_t y, uint8_t* out) const {
+    const CanvasPixel* row = pixels + size_t(y) * width;
+    const CanvasPixel& p = row[x];
+    const float h = p.height;
+    // Flat at the left and top edges, one-sided at the right and bottom edges.
+    float nx = 0.0f, nz = 0.0f;
+    if (x > 0) {
+      nx = h - row[x - 1].height;
+      if (x < width - 1) nx = nx - (h - row[x + 1].height);
+    }
+    if (y > 0) {
+      nz = h - (row - width)[x].height;
+      if (y < height - 1) nz = nz - (h - (row + width)[x].height);
+    }
+    const Normal n = unitNormal(nx, nz, light);
+    const Taps k = displacedTaps(x, y, n.x, n.z);
+    const int t = highQuality ? interpolatedHighlight(highlightAt(k.c0, k.r0), highlightAt(k.c1, k.r0),
+                                                      highlightAt(k.c0, k.r1), highlightAt(k.c1, k.r1),
+                                                      k.wx, k.wy)
+                              : highlightAt(k.c0, k.r0);
+    int r = p.red + t, g = p.green + t, b = p.blue + t;
+    if (lightingOn && p.shading != 0) {
+      const float f = p.shading * kShadingScale;
+      r = lit(r, n.d, f);
+      g = lit(g, n.d, f);
+      b = lit(b, n.d, f);
+    }
+    out[0] = clampByte(b);
+    out[1] = clampByte(g);
+    out[2] = clampByte(r);
+  }
+
+  // Columns x0 <= x < x1 (at most kBand) of row y. The same rules as shade(), arranged
+  // as passes over small arrays: the arithmetic passes are vectorised by the compiler,
+  // only the highlight reads and the byte loads and stores stay one pixel at a time.
+  void shadeSpan(uint32_t x0, uint32_t x1, uint32_t y, uint8_t* out, int bpp) const {
+    const uint32_t n = x1 - x0;
+    const CanvasPixel* row = pixels + size_t(y) * width;
+
+    // Heights. A missing neighbour is replaced by the pixel itself, whose difference is
+    // then 0: that reproduces the edge rules (the left edge is patched afterwards).
+    const CanvasPixel* up = y > 0 ? row - width : row;
+    const CanvasPixel* down = (y > 0 && y < height - 1) ? row + width : row;
+    float cur[kBand + 2], above[kBand], below[kBand];
+    for (uint32_t i = 0; i < n; ++i) {
+      cur[i + 1] = row[x0 + i].height;
+      above[i] = up[x0 + i].height;
+      below[i] = down[x0 + i].height;
+    }
+    cur[0] = x0 > 0 ? row[x0 - 1].height : cur[1];
+    cur[n + 1] = x1 < width ? row[x1].height : cur[n];
+
+    float nxs[kBand], nzs[kBand];
+    for (uint32_t i = 0; i < n; ++i) {
+      const float h = cur[i + 1];
+      nxs[i] = (h - cur[i]) - (h - cur[i + 2]);
+      nzs[i] = (h - above[i]) - (h - below[i]);
+    }
+    if (x0 == 0) nxs[0] = 0.0f;
+
+    // Normals and taps.
+    float ds[kBand];
+    int c0[kBand], c1[kBand], r0[kBand], r1[kBand];
+    double wx[kBand], wy[kBand];
+    for (uint32_t i = 0; i < n; ++i) {
+      const Normal nrm = unitNormal(nxs[i], nzs[i], light);
+      const Taps k = displacedTaps(x0 + i, y, nrm.x, nrm.z);
+      ds[i] = nrm.d;
+      c0[i] = k.c0;
+      c1[i] = k.c1;
+      r0[i] = k.r0;
+      r1[i] = k.r1;
+      wx[i] = k.wx;
+      wy[i] = k.wy;
+    }
+
+    // Highlight reads; away from the canvas edges no tap can wrap.
+    int ts[kBand];
+    const bool inside = x0 >= uint32_t(kReach) && uint64_t(x1) + kReach <= width &&
+                        y >= uint32_t(kReach) && uint64_t(y) + kReach < height;
+    auto read = [&](int c, int r) {
+      return inside ? pixels[size_t(r) * width + uint32_t(c)].highlight : highlightAt(c, r);
+    };
+    if (highQuality) {
+      int q00[kBand], q10[kBand], q01[kBand], q11[kBand];
+      for (uint32_t i = 0; i < n; ++i) {
+        q00[i] = read(c0[i], r0[i]);
+        q10[i] = read(c1[i], r0[i]);
+        q01[i] = read(c0[i], r1[i]);
+        q11[i] = read(c1[i], r1[i]);
+      }
+      for (uint32_t i = 0; i < n; ++i)
+        ts[i] = interpolatedHighlight(q00[i], q10[i], q01[i], q11[i], wx[i], wy[i]);
+    } else {
+      for (uint32_t i = 0; i < n; ++i) ts[i] = read(c0[i], r0[i]);
+    }
+
+    // Colour and lighting.
+    int rs[kBand], gs[kBand], bs[kBand];
+    float fs[kBand];
+    for (uint32_t i = 0; i < n; ++i) {
+      const CanvasPixel& p = row[x0 + i];
+      rs[i] = p.red + ts[i];
+      gs[i] = p.green + ts[i];
+      bs[i] = p.blue + ts[i];
+      fs[i] = p.shading * kShadingScale;
+    }
+    if (lightingOn) {
+      for (uint32_t i = 0; i < n; ++i) {
+        rs[i] = lit(rs[i], ds[i], fs[i]);
+        gs[i] = lit(gs[i], ds[i], fs[i]);
+        bs[i] = lit(bs[i], ds[i], fs[i]);
+      }
+    }
+    for (uint32_t i = 0; i < n; ++i, out += bpp) {
+      out[0] = clampByte(bs[i]);
+      out[1] = clampByte(gs[i]);
+      out[2] = clampByte(rs[i]);
+    }
+  }
+
+  // Shades the rectangle in bands of columns: the highlight reads of a pixel wander up
+  // to 21 rows away, and a narrow band keeps all the rows it reads in the cache.
+  void shadeRows(DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0,
+                 uint32_t y1) const {
+    const int bpp = surface.bytesPerPixel();
+    for (uint32_t bx = x0; bx < x1; bx += kBand) {
+      const uint32_t bend = std::min(x1, bx + kBand);
+      for (uint32_t y = y0; y < y1; ++y)
+        shadeSpan(bx, bend, y, surface.pictureRow(y) + size_t(bx) * bpp, bpp);
+    }
+  }
+};
+
+bool ready(const Canvas& c) {
+  return !c.empty() && c.surface.width() == c.width && c.surface.height() == c.height;
+}
+
+}  // namespace
+
+void shadePixel(Canvas& canvas, uint32_t x, uint32_t y) {
+  if (!ready(canvas) || x >= canvas.width || y >= canvas.height) return;
+  Shader(canvas).shade(x, y, canvas.surface.pictureRow(y) + size_t(x) * canvas.surface.bytesPerPixel());
+}
+
+void relightAll(Canvas& canvas) {
+  if (!ready(canvas)) return;
+  const Shader shader(canvas);
+  const uint32_t w = canvas.width, h = canvas.height;
+  // Threads pay off only when there is enough work to share.
+  const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+  const unsigned parts = (uint64_t(w) * h < (1u << 16)) ? 1u : std::min<unsigned>(cores, h);
+  std::vector<std::thread> workers;
+  for (unsigned i = 1; i < parts; ++i) {
+    const uint32_t y0 = uint32_t(uint64_t(h) * i / parts), y1 = uint32_t(uint64_t(h) * (i + 1) / parts);
+    workers.emplace_back([&, y0, y1] { shader.shadeRows(canvas.surface, 0, w, y0, y1); });
+  }
+  shader.shadeRows(canvas.surface, 0, w, 0, uint32_t(uint64_t(h) / parts));
+  for (auto& t : workers) t.join();
+  canvas.lightingValid = true;
+}
+
+void relightRect(Canvas& canvas, int x0, int y0, int x1, int y1) {
+  if (!ready(canvas)) return;
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = int(std::min<int64_t>(x1, canvas.width));
+  y1 = int(std::min<int64_t>(y1, canvas.height));
+  if (x0 >= x1 || y0 >= y1) return;
+  Shader(canvas).shadeRows(canvas.surface, uint32_t(x0), uint32_t(x1), uint32_t(y0), uint32_t(y1));
+}
+
+void relightAllReference(Canvas& canvas) {
+  for (uint32_t x = 0; x < canvas.width; ++x)
+    for (uint32_t y = 0; y < canvas.height; ++y) shadePixel(canvas, x, y);
+  canvas.lightingValid = true;
+}
+
+}  // namespace daubwell

@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "Result.h"
+
+namespace daubwell {
+
+// Writes a file under a temporary name in the target's folder and renames it over the
+// target only when everything was written, so a failed save never destroys the file
+// that was there before. Destroying an uncommitted writer removes the temporary file.
+class AtomicFileWriter {
+public:
+  explicit AtomicFileWriter(std::string target);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  bool isOpen() const { return file_ != nullptr; }
+  // Appends bytes; after the first failure every further write fails too.
+  bool write(const void* data, size_t size);
+  bool write(std::span<const uint8_t> bytes) { return write(bytes.data(), bytes.size()); }
+  // Flushes, closes and renames over the target. False if anything failed.
+  bool commit();
+
+  const std::string& temporaryPath() const { return tempPath_; }
+
+private:
+  std::string target_;
+  std::string tempPath_;
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+};
+
+// One-shot form of AtomicFileWriter.
+bool saveFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
+
+// The whole file; fails when it cannot be opened or read.
+Result<std::vector<uint8_t>> readWholeFile(const std::string& path);
+
+}  // namespace daubwell

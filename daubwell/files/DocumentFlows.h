@@ -1,0 +1,26 @@
+#pragma once
+#include "../canvas/Document.h"
+#include "../canvas/Messages.h"
+#include "FileDialogs.h"
+
+namespace daubwell {
+
+inline constexpr const char* kSaveFailedText = "File Save failed!";
+inline constexpr const char* kLoadFailedText = "File Load failed!";
+inline constexpr const char* kSaveChangesText = "Would you like to save your painting?";
+
+// File > Save: asks for a path and writes the painting there. Cancelling does nothing;
+// once a path was given the painting counts as saved, and a failed write says so.
+void saveAs(Document& doc, FileDialogs& dialogs, Messages& messages);
+
+// "Save changes?" before the painting is replaced. False when the user cancelled.
+bool confirmDiscard(Document& doc, FileDialogs& dialogs, Messages& messages);
+
+// File > Open: asks to save changes, then for a file, and loads it. Returns whether a
+// painting was loaded.
+bool openDocument(Document& doc, FileDialogs& dialogs, Messages& messages);
+
+// Opening without questions (dropped file, command line, second instance).
+bool openDocumentFile(Document& doc, const std::string& path, Messages& messages);
+
+}  // namespace daubwell
