@@ -154,7 +154,7 @@ TEST(Lighting, UnboundedReliefShowsFlatInsteadOfFailing) {
 }
 
 TEST(Lighting, RelightAllMatchesThePixelByPixelReference) {
-  for (auto [w, h, seed] : {std::tuple{1u, 1u, 1u}, {2u, 3u, 2u}, {37u, 5u, 3u}, {301u, 257u, 4u}}) {
+  for (auto [w, h, seed] : {std::tuple{1u, 1u, 1u}, {2u, 3u, 2u}, {37u, 5u, 3u}, {301u, 257u, 4u}, {600u, 80u, 5u}}) {
     for (bool hq : {false, true}) {
       for (bool lit : {false, true}) {
         Canvas fast = test::randomCanvas(w, h, seed, 60.0f);
