@@ -192,22 +192,30 @@ struct Shader {
     float fs[kBand];
     for (uint32_t i = 0; i < n; ++i) {
       const CanvasPixel& p = row[x0 + i];
-      rs[i] = p.red + ts[i];
-      gs[i] = p.green + ts[i];
-      bs[i] = p.blue + ts[i];
-      fs[i] = p.shading * kShadingScale;
+      rs[i] = p.red;
+      gs[i] = p.green;
+      bs[i] = p.blue;
+      fs[i] = p.shading;
     }
+    uint8_t r8[kBand], g8[kBand], b8[kBand];
     if (lightingOn) {
       for (uint32_t i = 0; i < n; ++i) {
-        rs[i] = lit(rs[i], ds[i], fs[i]);
-        gs[i] = lit(gs[i], ds[i], fs[i]);
-        bs[i] = lit(bs[i], ds[i], fs[i]);
+        const float f = fs[i] * kShadingScale;
+        r8[i] = clampByte(lit(rs[i] + ts[i], ds[i], f));
+        g8[i] = clampByte(lit(gs[i] + ts[i], ds[i], f));
+        b8[i] = clampByte(lit(bs[i] + ts[i], ds[i], f));
+      }
+    } else {
+      for (uint32_t i = 0; i < n; ++i) {
+        r8[i] = clampByte(rs[i] + ts[i]);
+        g8[i] = clampByte(gs[i] + ts[i]);
+        b8[i] = clampByte(bs[i] + ts[i]);
       }
     }
     for (uint32_t i = 0; i < n; ++i, out += bpp) {
-      out[0] = clampByte(bs[i]);
-      out[1] = clampByte(gs[i]);
-      out[2] = clampByte(rs[i]);
+      out[0] = b8[i];
+      out[1] = g8[i];
+      out[2] = r8[i];
     }
   }
 
