@@ -1,0 +1,167 @@
+#include "TBitmap32.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace kelvane {
+
+bool TBitmap32::SetSize(int width, int height, TColor32 fill) {
+  if (width <= 0 || height <= 0) {
+    pixels_.clear();
+    width_ = height_ = 0;
+    return width == 0 || height == 0;
+  }
+  if (width > kMaxSide || height > kMaxSide || int64_t(width) * height > kMaxPixels) return false;
+  pixels_.assign(size_t(width) * height, fill);
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
+void TBitmap32::Clear(TColor32 color) { std::fill(pixels_.begin(), pixels_.end(), color); }
+
+namespace {
+
+TRect clip(const TRect& r, int w, int h) {
+  return {std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, w), std::min(r.Bottom, h)};
+}
+
+}  // namespace
+
+void TBitmap32::FillRect(const TRect& r, TColor32 color) {
+  const TRect c = clip(r, width_, height_);
+  if (c.Empty()) return;
+  for (int y = c.Top; y < c.Bottom; ++y) std::fill(ScanLine(y) + c.Left, ScanLine(y) + c.Right, color);
+}
+
+void TBitmap32::FillRectBlend(const TRect& r, TColor32 color) {
+  const TRect c = clip(r, width_, height_);
+  if (c.Empty()) return;
+  for (int y = c.Top; y < c.Bottom; ++y)
+    for (TColor32* p = ScanLine(y) + c.Left; p != ScanLine(y) + c.Right; ++p) *p = BlendPixel(color, *p);
+}
+
+void TBitmap32::Line(int x1, int y1, int x2, int y2, TColor32 color) {
+  const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
+  const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+  int err = dx + dy;
+  for (;;) {
+    SetPixel(x1, y1, color);
+    if (x1 == x2 && y1 == y2) break;
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x1 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y1 += sy;
+    }
+  }
+}
+
+void TBitmap32::DrawTo(TBitmap32& dst, int x, int y) const {
+  const TRect c = clip({x, y, x + width_, y + height_}, dst.width_, dst.height_);
+  if (c.Empty()) return;
+  const int n = c.Width();
+  for (int dy = c.Top; dy < c.Bottom; ++dy) {
+    const TColor32* s = ScanLine(dy - y) + (c.Left - x);
+    TColor32* d = dst.ScanLine(dy) + c.Left;
+    if (DrawMode == TDrawMode::dmOpaque) {
+      std::memcpy(d, s, size_t(n) * sizeof(TColor32));
+    } else {
+      for (int i = 0; i < n; ++i) d[i] = BlendPixel(s[i], d[i], MasterAlpha);
+    }
+  }
+}
+
+namespace {
+
+// Source positions of a stretch along one axis, sampled at pixel centres: for target
+// index t, index i0 and i1 = i0 + 1 (held at the last source pixel) with weight w of i1
+// in 1/256ths.
+struct Taps {
+  std::vector<int> i0, i1, w;
+};
+
+Taps linearTaps(int srcSize, int dstSize, int dstOffset) {
+  Taps t;
+  const double scale = double(srcSize) / dstSize;
+  for (int d = 0; d < dstSize; ++d) {
+    const double s = std::clamp((d + dstOffset + 0.5) * scale - 0.5, 0.0, double(srcSize - 1));
+    const int i = int(s);
+    t.i0.push_back(i);
+    t.i1.push_back(std::min(i + 1, srcSize - 1));
+    t.w.push_back(int((s - i) * 256 + 0.5));
+  }
+  return t;
+}
+
+std::vector<int> nearestTaps(int srcSize, int dstSize, int dstOffset) {
+  std::vector<int> t;
+  for (int d = 0; d < dstSize; ++d)
+    t.push_back(std::min(int((int64_t(d + dstOffset) * 2 + 1) * srcSize / (2 * int64_t(dstSize))), srcSize - 1));
+  return t;
+}
+
+inline uint32_t lerpChannel(uint32_t a, uint32_t b, int w) { return (a * (256 - w) + b * w + 128) >> 8; }
+
+inline TColor32 lerpPixel(TColor32 a, TColor32 b, int w) {
+  if (w == 0) return a;
+  return lerpChannel(a >> 24, b >> 24, w) << 24 | lerpChannel((a >> 16) & 0xFF, (b >> 16) & 0xFF, w) << 16 |
+         lerpChannel((a >> 8) & 0xFF, (b >> 8) & 0xFF, w) << 8 | lerpChannel(a & 0xFF, b & 0xFF, w);
+}
+
+}  // namespace
+
+void TBitmap32::DrawTo(TBitmap32& dst, const TRect& r) const {
+  StretchTo(dst, r, DrawMode == TDrawMode::dmBlend);
+}
+
+void TBitmap32::StretchTo(TBitmap32& dst, const TRect& r, bool blend) const {
+  if (Empty() || r.Empty()) return;
+  const TRect c = clip(r, dst.width_, dst.height_);
+  if (c.Empty()) return;
+  const int ox = c.Left - r.Left, oy = c.Top - r.Top;  // first target column/row inside r
+  std::vector<TColor32> row(size_t(c.Width()));
+  auto put = [&](int y) {
+    TColor32* d = dst.ScanLine(y) + c.Left;
+    if (!blend)
+      std::memcpy(d, row.data(), row.size() * sizeof(TColor32));
+    else
+      for (size_t i = 0; i < row.size(); ++i) d[i] = BlendPixel(row[i], d[i], MasterAlpha);
+  };
+  if (StretchFilter == TStretchFilter::sfNearest) {
+    const auto xs = nearestTaps(width_, r.Width(), ox), ys = nearestTaps(height_, r.Height(), oy);
+    for (int y = 0; y < c.Height(); ++y) {
+      const TColor32* s = ScanLine(ys[size_t(y)]);
+      for (size_t i = 0; i < row.size(); ++i) row[i] = s[xs[i]];
+      put(c.Top + y);
+    }
+    return;
+  }
+  // Linear: blend the two source rows first, then along the row.
+  const Taps xs = linearTaps(width_, r.Width(), ox), ys = linearTaps(height_, r.Height(), oy);
+  std::vector<TColor32> mixed(static_cast<size_t>(width_));
+  for (int y = 0; y < c.Height(); ++y) {
+    const TColor32* a = ScanLine(ys.i0[size_t(y)]);
+    const TColor32* b = ScanLine(ys.i1[size_t(y)]);
+    const int wy = ys.w[size_t(y)];
+    for (int x = 0; x < width_; ++x) mixed[size_t(x)] = lerpPixel(a[x], b[x], wy);
+    for (size_t i = 0; i < row.size(); ++i) row[i] = lerpPixel(mixed[size_t(xs.i0[i])], mixed[size_t(xs.i1[i])], xs.w[i]);
+    put(c.Top + y);
+  }
+}
+
+TBitmap32 TBitmap32::Resampled(int width, int height) const {
+  TBitmap32 out;
+  out.OuterColor = OuterColor;
+  out.DrawMode = DrawMode;
+  out.MasterAlpha = MasterAlpha;
+  out.StretchFilter = StretchFilter;
+  if (out.SetSize(width, height)) StretchTo(out, out.BoundsRect(), false);
+  return out;
+}
+
+}  // namespace kelvane

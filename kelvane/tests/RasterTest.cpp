@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "raster/TByteMap.h"
+
+namespace kelvane {
+namespace {
+
+TEST(Color, IntensityWeightsGreenMost) {
+  EXPECT_EQ(Intensity(Color32(255, 255, 255)), 255);
+  EXPECT_EQ(Intensity(Color32(255, 0, 0)), 60);   // 61 * 255 >> 8
+  EXPECT_EQ(Intensity(Color32(0, 255, 0)), 173);  // 174 * 255 >> 8
+  EXPECT_EQ(Intensity(Color32(0, 0, 255)), 20);
+  EXPECT_EQ(Intensity(0xFF000000u), 0);
+}
+
+TEST(Color, BlendRoundsOnceToTheNearest) {
+  // Half-transparent white over opaque black: 255 * 128 / 255 = 128.
+  EXPECT_EQ(BlendPixel(0x80FFFFFFu, 0xFF000000u), 0xFF808080u);
+  // Opaque source replaces, transparent source leaves the background.
+  EXPECT_EQ(BlendPixel(0xFF123456u, 0xFF654321u), 0xFF123456u);
+  EXPECT_EQ(BlendPixel(0x00123456u, 0xFF654321u), 0xFF654321u);
+  // Master alpha scales the source alpha: 255 * 128 / 255 = 128 again.
+  EXPECT_EQ(BlendPixel(0xFFFFFFFFu, 0xFF000000u, 128), 0xFF808080u);
+  // Over a transparent background the colour stays and the alpha builds up.
+  EXPECT_EQ(BlendPixel(0x80FFFFFFu, 0x00000000u), 0x80FFFFFFu);
+  EXPECT_EQ(BlendPixel(0x80FF0000u, 0x800000FFu), 0xC0AA0055u);
+  for (uint32_t v = 0; v <= 255 * 255; v += 7) ASSERT_EQ(Div255(v), (v + 127) / 255) << v;
+}
+
+TEST(Bitmap, CopiesCarryEverySetting) {
+  TBitmap32 a(2, 2, 0xFF112233u);
+  a.OuterColor = 0xAABBCCDDu;
+  a.DrawMode = TDrawMode::dmBlend;
+  a.MasterAlpha = 77;
+  a.StretchFilter = TStretchFilter::sfLinear;
+  const TBitmap32 b = a;
+  EXPECT_EQ(b.Pixel(-1, 0), 0xAABBCCDDu);
+  EXPECT_EQ(b.DrawMode, TDrawMode::dmBlend);
+  EXPECT_EQ(b.MasterAlpha, 77);
+  EXPECT_EQ(b.StretchFilter, TStretchFilter::sfLinear);
+  EXPECT_EQ(b.Pixel(1, 1), 0xFF112233u);
+}
+
+TEST(Bitmap, RefusesSizesBeyondTheLimits) {
+  TBitmap32 b;
+  EXPECT_FALSE(b.SetSize(TBitmap32::kMaxSide + 1, 1));
+  EXPECT_FALSE(b.SetSize(TBitmap32::kMaxSide, TBitmap32::kMaxSide));  // past kMaxPixels
+  EXPECT_TRUE(b.SetSize(0, 5));
+  EXPECT_TRUE(b.Empty());
+}
+
+TEST(Bitmap, OpaqueDrawIsClippedToTheTarget) {
+  const TBitmap32 src = test::gradient(4, 3);
+  TBitmap32 dst(5, 5, 0xFF000000u);
+  src.DrawTo(dst, -1, 3);
+  EXPECT_EQ(dst.Pixel(0, 3), src.Pixel(1, 0));
+  EXPECT_EQ(dst.Pixel(2, 4), src.Pixel(3, 1));
+  EXPECT_EQ(dst.Pixel(3, 3), 0xFF000000u);
+  EXPECT_EQ(dst.Pixel(0, 2), 0xFF000000u);
+}
+
+TEST(Bitmap, BlendedDrawUsesMasterAlpha) {
+  TBitmap32 src(2, 2, 0xFFFFFFFFu);
+  src.DrawMode = TDrawMode::dmBlend;
+  src.MasterAlpha = 128;
+  TBitmap32 dst(2, 2, 0xFF000000u);
+  src.DrawTo(dst, 0, 0);
+  EXPECT_EQ(dst.Pixel(1, 1), 0xFF808080u);
+}
+
+TEST(Bitmap, NearestStretchPicksPixelCentres) {
+  const TBitmap32 src = test::gradient(4, 4);
+  TBitmap32 dst(2, 2);
+  src.DrawTo(dst, dst.BoundsRect());
+  EXPECT_EQ(dst.Pixel(0, 0), src.Pixel(1, 1));
+  EXPECT_EQ(dst.Pixel(1, 1), src.Pixel(3, 3));
+  TBitmap32 big(8, 8);
+  src.DrawTo(big, big.BoundsRect());
+  EXPECT_EQ(big.Pixel(7, 7), src.Pixel(3, 3));
+  EXPECT_EQ(big.Pixel(2, 5), src.Pixel(1, 2));
+}
+
+TEST(Bitmap, LinearStretchAveragesAndHoldsTheEdges) {
+  TBitmap32 src(2, 2);
+  src.SetPixel(0, 0, 0xFF000000u);
+  src.SetPixel(1, 0, 0xFF0000FFu);
+  src.SetPixel(0, 1, 0xFF00FF00u);
+  src.SetPixel(1, 1, 0xFFFF0000u);
+  src.StretchFilter = TStretchFilter::sfLinear;
+  const TBitmap32 one = src.Resampled(1, 1);
+  EXPECT_EQ(one.Pixel(0, 0), 0xFF404040u);  // each channel (0 + 255) / 4, rounded
+  const TBitmap32 wide = src.Resampled(4, 1);
+  EXPECT_EQ(BlueComponent(wide.Pixel(0, 0)), 0);    // held at the first column
+  EXPECT_EQ(BlueComponent(wide.Pixel(3, 0)), 128);  // held at the last column, rows averaged
+  EXPECT_EQ(wide.StretchFilter, TStretchFilter::sfLinear);
+}
+
+TEST(Bitmap, StretchIntoAPartlyVisibleRectangleSamplesAsIfWhole) {
+  const TBitmap32 src = test::gradient(6, 6);
+  TBitmap32 whole(12, 12), part(6, 6);
+  src.DrawTo(whole, whole.BoundsRect());
+  src.DrawTo(part, TRect{-6, -6, 6, 6});
+  EXPECT_EQ(part.Pixel(0, 0), whole.Pixel(6, 6));
+  EXPECT_EQ(part.Pixel(5, 5), whole.Pixel(11, 11));
+}
+
+TEST(Bitmap, FillRectAndLineStayInside) {
+  TBitmap32 b(4, 4, 0);
+  b.FillRect({-2, 1, 2, 10}, 0xFFFF0000u);
+  EXPECT_EQ(b.Pixel(1, 3), 0xFFFF0000u);
+  EXPECT_EQ(b.Pixel(2, 3), 0u);
+  b.Line(-3, -3, 6, 6, 0xFF00FF00u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(b.Pixel(i, i), 0xFF00FF00u);
+  b.FillRectBlend({0, 0, 1, 1}, 0x80FFFFFFu);
+  EXPECT_EQ(b.Pixel(0, 0), 0xFF80FF80u);
+}
+
+TEST(ByteMap, ResamplesLikeTheBitmapResampler) {
+  TByteMap m(2, 1);
+  m.SetValue(0, 0, 0);
+  m.SetValue(1, 0, 255);
+  const TByteMap up = m.Resampled(4, 1, TStretchFilter::sfLinear);
+  ASSERT_EQ(up.Width(), 4);
+  EXPECT_EQ(up.Value(0, 0), 0);
+  EXPECT_EQ(up.Value(1, 0), 64);
+  EXPECT_EQ(up.Value(2, 0), 191);
+  EXPECT_EQ(up.Value(3, 0), 255);
+  EXPECT_EQ(m.Resampled(4, 2, TStretchFilter::sfNearest).Value(3, 1), 255);
+  EXPECT_EQ(m.Value(5, 5), 0);
+}
+
+}  // namespace
+}  // namespace kelvane

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Black-box checks of kelvane-cli grid commands: outputs, exit codes and messages.
+set -u
+: "${CLI:?set CLI to the kelvane-cli binary}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passes=0
+
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then
+    passes=$((passes + 1))
+  else
+    echo "FAIL $1: expected [$2] got [$3]"
+    failures=$((failures + 1))
+  fi
+}
+status() { "$@" >/dev/null 2>&1; echo $?; }
+
+check "help" 0 "$(status "$CLI" --help)"
+check "no command" 2 "$(status "$CLI")"
+check "unknown grid command" 2 "$(status "$CLI" grid fold a b)"
+check "bad number" 2 "$(status "$CLI" grid lattice 30x 20 "$work/x.kvg")"
+check "unknown option" 2 "$(status "$CLI" grid reset a b --cell 1,1)"
+
+check "lattice" 0 "$(status "$CLI" grid lattice 300 200 "$work/l.kvg")"
+check "lattice file size" 603 "$(stat -c %s "$work/l.kvg")"
+check "lattice node (1,2)" "[0.333333343,-0.333333343,0,0.666666687,0.333333343]" \
+  "$("$CLI" grid dump "$work/l.kvg" | grep -o '\[[^][]*\]' | sed -n 7p)"
+check "cell size option" '{"cols":6,"rows":4,' "$("$CLI" grid lattice 300 200 "$work/c.kvg" --cell 50,50 && "$CLI" grid dump "$work/c.kvg" | head -c 19)"
+
+"$CLI" grid dump "$work/l.kvg" > "$work/l.json"
+check "from-json" 0 "$(status "$CLI" grid from-json "$work/l.json" "$work/j.kvg")"
+check "json round trip is exact" same "$(cmp -s "$work/l.kvg" "$work/j.kvg" && echo same || echo differ)"
+
+check "insert-col" 0 "$(status "$CLI" grid insert-col "$work/l.kvg" 0 "$work/ic.kvg")"
+check "insert-col U" "-0.166666672" "$("$CLI" grid dump "$work/ic.kvg" | grep -o '\[[^][]*\]' | head -n 1 | cut -d, -f4)"
+check "insert-row out of range" 1 "$(status "$CLI" grid insert-row "$work/l.kvg" 9 "$work/ir.kvg")"
+check "translate then reset" "$("$CLI" grid dump "$work/l.kvg")" \
+  "$("$CLI" grid translate "$work/l.kvg" 0.25 -0.5 "$work/t.kvg" && "$CLI" grid reset "$work/t.kvg" "$work/r.kvg" && "$CLI" grid dump "$work/r.kvg")"
+check "divide" '{"cols":2,"rows":1,"nodes":[[-0.5,-0.5,0,0,0],' \
+  "$("$CLI" grid divide 100 100 25,25,75,75 2 1 "$work/d.kvg" && "$CLI" grid dump "$work/d.kvg" | head -c 46)"
+
+check "append keeps only cells of the key" 0 "$(status "$CLI" grid append "$work/l.kvg" "$work/d.kvg" 0 0 "$work/a.kvg")"
+check "append cell count" 11 "$("$CLI" grid dump "$work/a.kvg" | sed 's/.*"cells"://' | grep -o '\[[^][]*\]' | wc -l)"
+
+check "missing file" 1 "$(status "$CLI" grid dump "$work/none.kvg")"
+check "missing file message" "kelvane-cli: Cannot open file $work/none.kvg" "$("$CLI" grid dump "$work/none.kvg" 2>&1)"
+printf 'KVX' > "$work/short.kvg"
+check "short stream" "kelvane-cli: Stream read error" "$("$CLI" grid dump "$work/short.kvg" 2>&1)"
+printf '{"cols":1,"rows":1,"nodes":[[1,2]],"cells":[]}' > "$work/bad.json"
+check "bad json" 1 "$(status "$CLI" grid from-json "$work/bad.json" "$work/b.kvg")"
+printf '{"cols":1,' > "$work/cut.json"
+check "cut json" 1 "$(status "$CLI" grid from-json "$work/cut.json" "$work/b.kvg")"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
