@@ -43,6 +43,7 @@ sanitize: deps
 
 bench: build
 	$(BUILD)/bench/daubwell_bench
+	$(BUILD)/bench/kelvane_bench
 
 # Each fuzz target for FUZZ_SECONDS, keeping its corpus under fuzz/corpus/.
 fuzz: deps

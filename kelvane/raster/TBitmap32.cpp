@@ -1,5 +1,7 @@
 #include "TBitmap32.h"
 
+#include "ParallelRows.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -65,31 +67,32 @@ void TBitmap32::DrawTo(TBitmap32& dst, int x, int y) const {
   const TRect c = clip({x, y, x + width_, y + height_}, dst.width_, dst.height_);
   if (c.Empty()) return;
   const int n = c.Width();
-  for (int dy = c.Top; dy < c.Bottom; ++dy) {
-    const TColor32* s = ScanLine(dy - y) + (c.Left - x);
-    TColor32* d = dst.ScanLine(dy) + c.Left;
-    if (DrawMode == TDrawMode::dmOpaque) {
-      std::memcpy(d, s, size_t(n) * sizeof(TColor32));
-    } else {
-      for (int i = 0; i < n; ++i) d[i] = BlendPixel(s[i], d[i], MasterAlpha);
+  ParallelRows(c.Height(), n, [&](int r0, int r1) {
+    for (int dy = c.Top + r0; dy < c.Top + r1; ++dy) {
+      const TColor32* s = ScanLine(dy - y) + (c.Left - x);
+      TColor32* d = dst.ScanLine(dy) + c.Left;
+      if (DrawMode == TDrawMode::dmOpaque)
+        std::memcpy(d, s, size_t(n) * sizeof(TColor32));
+      else
+        BlendLine(s, d, size_t(n), MasterAlpha);
     }
-  }
+  });
 }
 
 namespace {
 
-// Source positions of a stretch along one axis, sampled at pixel centres: for target
-// index t, index i0 and i1 = i0 + 1 (held at the last source pixel) with weight w of i1
-// in 1/256ths.
+// Source positions of a stretch of srcSize pixels onto dstSize pixels along one axis,
+// sampled at pixel centres, for the `count` target pixels from `first` on: index i0 and
+// i1 = i0 + 1 (held at the last source pixel) with weight w of i1 in 1/256ths.
 struct Taps {
   std::vector<int> i0, i1, w;
 };
 
-Taps linearTaps(int srcSize, int dstSize, int dstOffset) {
+Taps linearTaps(int srcSize, int dstSize, int first, int count) {
   Taps t;
   const double scale = double(srcSize) / dstSize;
-  for (int d = 0; d < dstSize; ++d) {
-    const double s = std::clamp((d + dstOffset + 0.5) * scale - 0.5, 0.0, double(srcSize - 1));
+  for (int d = first; d < first + count; ++d) {
+    const double s = std::clamp((d + 0.5) * scale - 0.5, 0.0, double(srcSize - 1));
     const int i = int(s);
     t.i0.push_back(i);
     t.i1.push_back(std::min(i + 1, srcSize - 1));
@@ -98,19 +101,11 @@ Taps linearTaps(int srcSize, int dstSize, int dstOffset) {
   return t;
 }
 
-std::vector<int> nearestTaps(int srcSize, int dstSize, int dstOffset) {
+std::vector<int> nearestTaps(int srcSize, int dstSize, int first, int count) {
   std::vector<int> t;
-  for (int d = 0; d < dstSize; ++d)
-    t.push_back(std::min(int((int64_t(d + dstOffset) * 2 + 1) * srcSize / (2 * int64_t(dstSize))), srcSize - 1));
+  for (int d = first; d < first + count; ++d)
+    t.push_back(std::min(int((int64_t(d) * 2 + 1) * srcSize / (2 * int64_t(dstSize))), srcSize - 1));
   return t;
-}
-
-inline uint32_t lerpChannel(uint32_t a, uint32_t b, int w) { return (a * (256 - w) + b * w + 128) >> 8; }
-
-inline TColor32 lerpPixel(TColor32 a, TColor32 b, int w) {
-  if (w == 0) return a;
-  return lerpChannel(a >> 24, b >> 24, w) << 24 | lerpChannel((a >> 16) & 0xFF, (b >> 16) & 0xFF, w) << 16 |
-         lerpChannel((a >> 8) & 0xFF, (b >> 8) & 0xFF, w) << 8 | lerpChannel(a & 0xFF, b & 0xFF, w);
 }
 
 }  // namespace
@@ -124,34 +119,51 @@ void TBitmap32::StretchTo(TBitmap32& dst, const TRect& r, bool blend) const {
   const TRect c = clip(r, dst.width_, dst.height_);
   if (c.Empty()) return;
   const int ox = c.Left - r.Left, oy = c.Top - r.Top;  // first target column/row inside r
-  std::vector<TColor32> row(size_t(c.Width()));
-  auto put = [&](int y) {
+  const size_t n = size_t(c.Width());
+  auto put = [&](int y, const TColor32* row) {
     TColor32* d = dst.ScanLine(y) + c.Left;
     if (!blend)
-      std::memcpy(d, row.data(), row.size() * sizeof(TColor32));
+      std::memcpy(d, row, n * sizeof(TColor32));
     else
-      for (size_t i = 0; i < row.size(); ++i) d[i] = BlendPixel(row[i], d[i], MasterAlpha);
+      BlendLine(row, d, n, MasterAlpha);
   };
   if (StretchFilter == TStretchFilter::sfNearest) {
-    const auto xs = nearestTaps(width_, r.Width(), ox), ys = nearestTaps(height_, r.Height(), oy);
-    for (int y = 0; y < c.Height(); ++y) {
-      const TColor32* s = ScanLine(ys[size_t(y)]);
-      for (size_t i = 0; i < row.size(); ++i) row[i] = s[xs[i]];
-      put(c.Top + y);
-    }
+    const auto xs = nearestTaps(width_, r.Width(), ox, c.Width());
+    const auto ys = nearestTaps(height_, r.Height(), oy, c.Height());
+    ParallelRows(c.Height(), c.Width(), [&](int y0, int y1) {
+      std::vector<TColor32> row(n);
+      for (int y = y0; y < y1; ++y) {
+        const TColor32* s = ScanLine(ys[size_t(y)]);
+        for (size_t i = 0; i < n; ++i) row[i] = s[xs[i]];
+        put(c.Top + y, row.data());
+      }
+    });
     return;
   }
   // Linear: blend the two source rows first, then along the row.
-  const Taps xs = linearTaps(width_, r.Width(), ox), ys = linearTaps(height_, r.Height(), oy);
-  std::vector<TColor32> mixed(static_cast<size_t>(width_));
-  for (int y = 0; y < c.Height(); ++y) {
-    const TColor32* a = ScanLine(ys.i0[size_t(y)]);
-    const TColor32* b = ScanLine(ys.i1[size_t(y)]);
-    const int wy = ys.w[size_t(y)];
-    for (int x = 0; x < width_; ++x) mixed[size_t(x)] = lerpPixel(a[x], b[x], wy);
-    for (size_t i = 0; i < row.size(); ++i) row[i] = lerpPixel(mixed[size_t(xs.i0[i])], mixed[size_t(xs.i1[i])], xs.w[i]);
-    put(c.Top + y);
-  }
+  const Taps xs = linearTaps(width_, r.Width(), ox, c.Width());
+  const Taps ys = linearTaps(height_, r.Height(), oy, c.Height());
+  ParallelRows(c.Height(), c.Width(), [&](int y0, int y1) {
+    std::vector<TColor32> row(n), mixed(static_cast<size_t>(width_));
+    for (int y = y0; y < y1; ++y) {
+      const TColor32* a = ScanLine(ys.i0[size_t(y)]);
+      const TColor32* b = ScanLine(ys.i1[size_t(y)]);
+      const int wy = ys.w[size_t(y)];
+      const TColor32* m = a;
+      if (wy != 0) {
+        // LerpPixel byte by byte, which vectorises.
+        const auto* pa = reinterpret_cast<const uint8_t*>(a);
+        const auto* pb = reinterpret_cast<const uint8_t*>(b);
+        auto* pm = reinterpret_cast<uint8_t*>(mixed.data());
+        const uint16_t wb = uint16_t(wy), wa = uint16_t(256 - wy);
+        for (size_t k = 0, bytes = size_t(width_) * 4; k < bytes; ++k)
+          pm[k] = uint8_t(uint16_t(pa[k] * wa + pb[k] * wb + 128) >> 8);
+        m = mixed.data();
+      }
+      for (size_t i = 0; i < n; ++i) row[i] = LerpPixel(m[xs.i0[i]], m[xs.i1[i]], uint32_t(xs.w[i]));
+      put(c.Top + y, row.data());
+    }
+  });
 }
 
 TBitmap32 TBitmap32::Resampled(int width, int height) const {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "TestSupport.h"
 #include "raster/TByteMap.h"
 
@@ -26,6 +28,39 @@ TEST(Color, BlendRoundsOnceToTheNearest) {
   EXPECT_EQ(BlendPixel(0x80FFFFFFu, 0x00000000u), 0x80FFFFFFu);
   EXPECT_EQ(BlendPixel(0x80FF0000u, 0x800000FFu), 0xC0AA0055u);
   for (uint32_t v = 0; v <= 255 * 255; v += 7) ASSERT_EQ(Div255(v), (v + 127) / 255) << v;
+}
+
+TEST(Color, LineBlendingMatchesPixelBlendingOverAnyBackground) {
+  std::mt19937 gen(5);
+  std::vector<TColor32> src(4096), dst(4096);
+  for (auto& c : src) c = TColor32(gen());
+  for (bool opaque : {true, false}) {
+    for (auto& c : dst) c = TColor32(gen()) | (opaque ? 0xFF000000u : 0u);
+    for (int master : {0, 1, 128, 254, 255}) {
+      auto line = dst;
+      BlendLine(src.data(), line.data(), line.size(), uint8_t(master));
+      for (size_t i = 0; i < src.size(); ++i)
+        ASSERT_EQ(line[i], BlendPixel(src[i], dst[i], uint8_t(master))) << i << " master " << master;
+    }
+  }
+}
+
+TEST(Color, LerpRoundsEachChannel) {
+  EXPECT_EQ(LerpPixel(0x00000000u, 0xFFFFFFFFu, 128), 0x80808080u);
+  EXPECT_EQ(LerpPixel(0x10203040u, 0x50607080u, 0), 0x10203040u);
+  EXPECT_EQ(LerpPixel(0x10203040u, 0x50607080u, 256), 0x50607080u);
+  EXPECT_EQ(LerpPixel(0x000000FFu, 0x00000000u, 1), 0x000000FEu);  // (255 * 255 + 128) >> 8
+}
+
+TEST(Bitmap, LargeBlendsSplitAcrossThreadsGiveThePixelByPixelResult) {
+  TBitmap32 src = test::gradient(700, 500, true), dst = test::gradient(700, 500);
+  const TBitmap32 before = dst;
+  src.DrawMode = TDrawMode::dmBlend;
+  src.MasterAlpha = 190;
+  src.DrawTo(dst, 0, 0);
+  for (int y = 0; y < 500; y += 7)
+    for (int x = 0; x < 700; x += 3)
+      ASSERT_EQ(dst.Pixel(x, y), BlendPixel(src.Pixel(x, y), before.Pixel(x, y), 190)) << x << "," << y;
 }
 
 TEST(Bitmap, CopiesCarryEverySetting) {
