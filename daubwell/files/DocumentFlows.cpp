@@ -1,6 +1,9 @@
 #include "DocumentFlows.h"
 
+#include <algorithm>
+
 #include "../canvas/Lighting.h"
+#include "ImageCache.h"
 #include "PaintDocument.h"
 
 namespace daubwell {
@@ -33,6 +36,36 @@ bool openDocumentFile(Document& doc, const std::string& path, Messages& messages
   doc.notifyResized();
   relightAll(doc.canvas);
   doc.modified = false;
+  return true;
+}
+
+bool importImage(Document& doc, const std::string& path, Messages& messages) {
+  DisplaySurface picture;
+  if (!loadBitmapFile(picture, path, messages)) {
+    messages.show(kImageFailedText, "Error", MessageIcon::Error);
+    return false;
+  }
+  // The document size limit holds for imported pictures too.
+  if (!checkDocumentSize(picture.width(), picture.height(), messages)) return false;
+  doc.canvas.create(picture.width(), picture.height());
+  doc.canvas.kind = kDocumentCanvas;
+  for (uint32_t y = 0; y < picture.height(); ++y) {
+    for (uint32_t x = 0; x < picture.width(); ++x) {
+      const uint32_t c = picture.pixel(x, y);
+      const uint8_t r = uint8_t(c >> 16), g = uint8_t(c >> 8), b = uint8_t(c);
+      const uint8_t m = std::min({r, g, b});
+      CanvasPixel& p = doc.canvas.at(x, y);
+      p.red = uint8_t(r - m);
+      p.green = uint8_t(g - m);
+      p.blue = uint8_t(b - m);
+      p.highlight = m;
+      p.shading = 255;
+      p.height = 1.0f;
+    }
+  }
+  doc.notifyResized();
+  doc.history.reset();
+  doc.canvas.invalidateLighting();
   return true;
 }
 

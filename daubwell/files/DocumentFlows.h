@@ -20,6 +20,13 @@ bool confirmDiscard(Document& doc, FileDialogs& dialogs, Messages& messages);
 // painting was loaded.
 bool openDocument(Document& doc, FileDialogs& dialogs, Messages& messages);
 
+inline constexpr const char* kImageFailedText = "Image failed to load!";
+
+// File > Import Image of a picture already chosen: the canvas takes the picture's size,
+// each record the colour above its grey floor, the floor as highlight, full shading and
+// height 1. False (with the message) when the picture does not load or is too large.
+bool importImage(Document& doc, const std::string& path, Messages& messages);
+
 // Opening without questions (dropped file, command line, second instance).
 bool openDocumentFile(Document& doc, const std::string& path, Messages& messages);
 

@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+
+#include "../canvas/Messages.h"
+#include "../tools/PatternImages.h"
+#include "ImageCache.h"
+
+namespace daubwell {
+
+// The folder of the running program, with a trailing separator ("WorkData/" and "data/"
+// are found beside it).
+std::string programFolder();
+
+// The user's own cache folder for images the program folder cannot hold.
+std::string userCacheFolder();
+
+// The image folders of the two pattern sets beside the program.
+ImageFolders styleFolders();
+ImageFolders textureFolders();
+
+// Loads all 36 pattern images through the cache, style image n before texture image n.
+void loadPatternImages(PatternImages& patterns, Messages& messages);
+
+}  // namespace daubwell
