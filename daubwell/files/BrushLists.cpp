@@ -1,0 +1,186 @@
+#include "BrushLists.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "../canvas/Lighting.h"
+#include "AtomicFile.h"
+#include "ByteReader.h"
+
+namespace daubwell {
+namespace {
+
+template <class Entry, int N>
+std::vector<uint8_t> encodeList(const SlotList<Entry, N>& list) {
+  static_assert(sizeof(Entry) == 24);
+  std::vector<uint8_t> out(kSlotSize * N + 4, 0);
+  for (int i = 0; i < N; ++i) {
+    uint8_t* slot = out.data() + kSlotSize * size_t(i);
+    slot[0] = list.slots[size_t(i)].used ? 1 : 0;
+    std::memcpy(slot + 36, &list.slots[size_t(i)].entry, 24);  // little-endian records
+  }
+  putU32le(out.data() + kSlotSize * N, uint32_t(list.selected));
+  return out;
+}
+
+template <class Entry, int N>
+SlotList<Entry, N> decodeList(std::span<const uint8_t> bytes) {
+  std::vector<uint8_t> block(kSlotSize * N + 4, 0);
+  std::memcpy(block.data(), bytes.data(), std::min(bytes.size(), block.size()));
+  SlotList<Entry, N> list;
+  for (int i = 0; i < N; ++i) {
+    const uint8_t* slot = block.data() + kSlotSize * size_t(i);
+    list.slots[size_t(i)].used = slot[0] != 0;
+    std::memcpy(&list.slots[size_t(i)].entry, slot + 36, 24);
+  }
+  list.selected = 0;
+  return list;
+}
+
+template <class List>
+bool loadList(List& list, const std::string& path, List (*decode)(std::span<const uint8_t>)) {
+  auto bytes = readWholeFile(path);
+  if (!bytes) return false;
+  list = decode(bytes.value());
+  return true;
+}
+
+template <class Entry, int N>
+int addEntry(SlotList<Entry, N>& list, const Entry& entry, Messages& messages, const char* limitText) {
+  for (int i = 0; i < N; ++i) {
+    if (list.slots[size_t(i)].used) continue;
+    list.slots[size_t(i)] = {true, entry};
+    list.selected = i;
+    return i;
+  }
+  messages.show(limitText, "Warning", MessageIcon::Warning);
+  return -1;
+}
+
+template <class Entry, int N>
+bool deleteEntry(SlotList<Entry, N>& list, int i, Messages& messages, const char* question, const char* caption) {
+  if (i < 0 || i >= N || !list.slots[size_t(i)].used) return false;
+  if (messages.ask(question, caption, MessageButtons::YesNo, MessageIcon::Warning) != Answer::Yes) return false;
+  for (int k = i; k + 1 < N; ++k) list.slots[size_t(k)] = list.slots[size_t(k) + 1];
+  list.slots[size_t(N) - 1] = {};
+  if (list.selected >= 0 && list.selected < N && !list.slots[size_t(list.selected)].used && list.selected > 0)
+    --list.selected;
+  return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodePalette(const BrushPalette& p) { return encodeList(p); }
+std::vector<uint8_t> encodeStrokes(const StrokeList& s) { return encodeList(s); }
+BrushPalette decodePalette(std::span<const uint8_t> b) { return decodeList<Brush, kPaletteSlots>(b); }
+StrokeList decodeStrokes(std::span<const uint8_t> b) { return decodeList<StrokeDynamics, kStrokeSlots>(b); }
+
+bool loadPalette(BrushPalette& palette, const std::string& path) { return loadList(palette, path, decodePalette); }
+bool loadStrokes(StrokeList& strokes, const std::string& path) { return loadList(strokes, path, decodeStrokes); }
+bool savePalette(const BrushPalette& palette, const std::string& path) {
+  return saveFileAtomically(path, encodePalette(palette));
+}
+bool saveStrokes(const StrokeList& strokes, const std::string& path) {
+  return saveFileAtomically(path, encodeStrokes(strokes));
+}
+
+Brush defaultPaletteBrush() {
+  return Brush{.red = 176, .green = 46, .blue = 38, .style = 2, .depth = 6.0f, .tool = 0, .size = 30,
+               .strength = 0.8f, .shading = 200, .texture = 0, .hardness = 50, .pad = 0};
+}
+
+int addBrush(BrushPalette& palette, const Brush& brush, Messages& messages) {
+  return addEntry(palette, brush, messages, "List has reached maximum limit! Try deleting a brush first.");
+}
+
+bool deleteBrush(BrushPalette& palette, int i, Messages& messages) {
+  return deleteEntry(palette, i, messages, "Are you sure you'd like to delete this brush?", "Delete Brush");
+}
+
+int addStroke(StrokeList& strokes, const StrokeDynamics& dynamics, Messages& messages) {
+  return addEntry(strokes, dynamics, messages, "List has reached maximum limit! Try deleting a stroke first.");
+}
+
+bool deleteStroke(StrokeList& strokes, int i, Messages& messages) {
+  if (strokes.selected == 0) return false;  // the first stroke stays
+  return deleteEntry(strokes, i, messages, "Are you sure you'd like to delete this stroke?", "Delete Stroke");
+}
+
+void selectBrush(BrushPalette& palette, int i, PaintEngine& engine) {
+  if (i < 0 || i >= kPaletteSlots || !palette.slots[size_t(i)].used) return;
+  palette.selected = i;
+  engine.brush = palette.slots[size_t(i)].entry;
+  engine.stroke.footprintValid = false;
+}
+
+void selectStroke(StrokeList& strokes, int i, PaintEngine& engine) {
+  if (i < 0 || i >= kStrokeSlots || !strokes.slots[size_t(i)].used) return;
+  strokes.selected = i;
+  engine.dynamics = strokes.slots[size_t(i)].entry;
+}
+
+namespace {
+
+bool wantsPreviewBackground(int tool, bool withFinger) {
+  return tool == 2 || tool == 6 || tool == 10 || tool == 11 || (tool >= 13 && tool <= 16) || (withFinger && tool == 18);
+}
+
+}  // namespace
+
+Canvas brushThumbnail(const Brush& slot, const PatternImages& patterns) {
+  Canvas c;
+  c.create(30, 30);
+  c.clear();
+  PaintRandom random;
+  PaintEngine engine(patterns, random);
+  engine.brush = slot;
+  engine.brush.size = 20;
+  engine.brush.hardness = std::min<uint8_t>(engine.brush.hardness, 100);
+  const float offset = float(slot.style * 10 * slot.texture);
+  engine.offsets = {offset, offset, offset, offset};
+  if (wantsPreviewBackground(slot.tool, true))
+    c.fillPreview({slot.red, slot.green, slot.blue}, patterns.styleImage(slot.style));
+  engine.beginStroke();
+  for (int i = 0; i < 5; ++i) engine.dab(15, 15, c);
+  relightAll(c);
+  return c;
+}
+
+Canvas strokeThumbnail(const StrokeDynamics& dynamics, int currentTool, const PatternImages& patterns) {
+  Canvas c;
+  c.create(132, 15);
+  c.clear();
+  if (wantsPreviewBackground(currentTool, false)) c.fillPreview({0, 0, 0}, patterns.styleImage(0));
+  PaintRandom random;
+  PaintEngine engine(patterns, random);
+  engine.brush = Brush{.tool = 0, .size = 10, .strength = 1.0f};
+  engine.dynamics = dynamics;
+  engine.beginStroke();
+  const int size = engine.brush.size;
+  for (int i = 0; i < 40; ++i) {
+    engine.moveStroke(float(i), 0.0f);  // each step i pixels long: the stroke grows along the row
+    const int x = int(0.8 * size + i * (132 - size * 1.3333) / 40);
+    engine.dab(float(x), 7.0f, c);
+  }
+  relightAll(c);
+  return c;
+}
+
+Preferences loadPreferences(const std::string& path) {
+  auto bytes = readWholeFile(path);
+  Preferences p;
+  if (!bytes) {
+    savePreferences(p, path);
+    return p;
+  }
+  if (bytes->size() > 0) p.highQuality = bytes.value()[0] != 0;
+  if (bytes->size() > 1) p.lighting = bytes.value()[1] != 0;
+  return p;
+}
+
+bool savePreferences(const Preferences& prefs, const std::string& path) {
+  const uint8_t bytes[2] = {uint8_t(prefs.highQuality), uint8_t(prefs.lighting)};
+  return saveFileAtomically(path, bytes);
+}
+
+}  // namespace daubwell
