@@ -1,10 +1,10 @@
 #include "Lighting.h"
 
+#include "ParallelRows.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <thread>
-#include <vector>
 
 namespace daubwell {
 namespace {
@@ -246,17 +246,8 @@ void shadePixel(Canvas& canvas, uint32_t x, uint32_t y) {
 void relightAll(Canvas& canvas) {
   if (!ready(canvas)) return;
   const Shader shader(canvas);
-  const uint32_t w = canvas.width, h = canvas.height;
-  // Threads pay off only when there is enough work to share.
-  const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-  const unsigned parts = (uint64_t(w) * h < (1u << 16)) ? 1u : std::min<unsigned>(cores, h);
-  std::vector<std::thread> workers;
-  for (unsigned i = 1; i < parts; ++i) {
-    const uint32_t y0 = uint32_t(uint64_t(h) * i / parts), y1 = uint32_t(uint64_t(h) * (i + 1) / parts);
-    workers.emplace_back([&, y0, y1] { shader.shadeRows(canvas.surface, 0, w, y0, y1); });
-  }
-  shader.shadeRows(canvas.surface, 0, w, 0, uint32_t(uint64_t(h) / parts));
-  for (auto& t : workers) t.join();
+  parallelRows(canvas.height, canvas.width,
+               [&](uint32_t y0, uint32_t y1) { shader.shadeRows(canvas.surface, 0, canvas.width, y0, y1); });
   canvas.lightingValid = true;
 }
 

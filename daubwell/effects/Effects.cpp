@@ -1,9 +1,14 @@
 #include "Effects.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
 #include <climits>
 
 #include "canvas/Lighting.h"
+#include "canvas/ParallelRows.h"
 
 namespace daubwell {
 namespace {
@@ -13,19 +18,60 @@ int truncInt(double v) { return v > -2147483649.0 && v < 2147483648.0 ? int(v) :
 // Grey value of three effects: red weighted 0.59, green 0.3, blue 0.11.
 double grey(const CanvasPixel& p) { return 0.59 * p.red + 0.3 * p.green + 0.11 * p.blue; }
 
+// Every rule reads and writes only its own pixel, so the rows are shared out between
+// the cores.
 template <class Rule>
 void eachPixel(Canvas& c, Rule rule) {
-  for (CanvasPixel& p : c.pixels) rule(p);
+  parallelRows(c.height, c.width, [&](uint32_t y0, uint32_t y1) {
+    CanvasPixel* p = &c.at(0, y0);
+    for (size_t n = size_t(y1 - y0) * c.width; n; --n, ++p) rule(*p);
+  });
 }
 
 // For the two effects that read the shown colour: rule(record, r, g, b).
 template <class Rule>
 void eachShownPixel(Canvas& c, Rule rule) {
-  for (uint32_t y = 0; y < c.height; ++y) {
-    const uint8_t* shown = c.surface.pictureRow(y);
-    const int bpp = c.surface.bytesPerPixel();
-    for (uint32_t x = 0; x < c.width; ++x, shown += bpp) rule(c.at(x, y), shown[2], shown[1], shown[0]);
-  }
+  const int bpp = c.surface.bytesPerPixel();
+  parallelRows(c.height, c.width, [&](uint32_t y0, uint32_t y1) {
+    for (uint32_t y = y0; y < y1; ++y) {
+      const uint8_t* shown = c.surface.pictureRow(y);
+      CanvasPixel* p = &c.at(0, y);
+      for (uint32_t x = 0; x < c.width; ++x, shown += bpp) rule(p[x], shown[2], shown[1], shown[0]);
+    }
+  });
+}
+
+// A pattern image sampled over the canvas as the brush engine samples it, with the
+// column of every canvas x worked out once: rule(record, value).
+template <class Rule>
+void eachPatternPixel(Canvas& c, const DisplaySurface& image, float offsetX, float offsetY, Rule rule) {
+  std::vector<uint32_t> columns(c.width);
+  for (uint32_t x = 0; x < c.width; ++x)
+    columns[x] = uint32_t(std::llabs(truncOffset(offsetX) + int64_t(x)) % kPatternSide);
+  const bool sized = image.valid() && image.width() == uint32_t(kPatternSide) && image.height() == uint32_t(kPatternSide);
+  const int bpp = image.bytesPerPixel();
+  parallelRows(c.height, c.width, [&](uint32_t y0, uint32_t y1) {
+    for (uint32_t y = y0; y < y1; ++y) {
+      const int64_t row = std::llabs(truncOffset(offsetY) + int64_t(y)) % kPatternSide;
+      CanvasPixel* p = &c.at(0, y);
+      if (!sized) {  // a missing or odd-sized image reads through its own bounds checks
+        for (uint32_t x = 0; x < c.width; ++x) rule(p[x], int(image.grey(columns[x], row)));
+        continue;
+      }
+      const uint8_t* src = image.pictureRow(uint32_t(row));
+      for (uint32_t x = 0; x < c.width; ++x) rule(p[x], int(src[size_t(columns[x]) * bpp + 2]));
+    }
+  });
+}
+
+// x / 255 for every byte value, exactly as the division gives it.
+const std::array<double, 256>& fractions255() {
+  static const std::array<double, 256> t = [] {
+    std::array<double, 256> a{};
+    for (int i = 0; i < 256; ++i) a[size_t(i)] = i / 255.0;
+    return a;
+  }();
+  return t;
 }
 
 void invertColours(Canvas& c, const EffectParams&) {
@@ -37,32 +83,51 @@ void invertColours(Canvas& c, const EffectParams&) {
 }
 
 void desaturate(Canvas& c, const EffectParams&) {
-  eachPixel(c, [](CanvasPixel& p) { p.red = p.green = p.blue = uint8_t(std::min(255, truncInt(grey(p)))); });
+  eachPixel(c, [](CanvasPixel& p) { p.red = p.green = p.blue = uint8_t(std::min(255, int(grey(p)))); });
 }
 
+// Solarize and Night divide every channel by the pixel's largest; the quotients of all
+// byte pairs are tabled once, exactly as the division gives them.
 void solarize(Canvas& c, const EffectParams&) {
+  static const std::vector<uint8_t> table = [] {
+    std::vector<uint8_t> t(256 * 256);
+    for (int m = 1; m < 256; ++m)
+      for (int v = 0; v <= m; ++v)
+        t[size_t(m) * 256 + size_t(v)] = uint8_t(int(v + (int(double(v) / m * 255) - v) * 0.5));
+    return t;
+  }();
   eachPixel(c, [](CanvasPixel& p) {
     const int m = std::max({p.red, p.green, p.blue});
-    if (m == 0) return;
-    for (uint8_t* v : {&p.red, &p.green, &p.blue})
-      *v = uint8_t(truncInt(*v + (truncInt(double(*v) / m * 255) - *v) * 0.5));
+    const uint8_t* row = &table[size_t(m) * 256];
+    p.red = row[p.red];
+    p.green = row[p.green];
+    p.blue = row[p.blue];
   });
 }
 
 void night(Canvas& c, const EffectParams&) {
+  static const std::vector<double> ratio = [] {
+    std::vector<double> t(256 * 256, 0.0);
+    for (int m = 1; m < 256; ++m)
+      for (int v = 0; v <= m; ++v) t[size_t(m) * 256 + size_t(v)] = double(v) / m;
+    return t;
+  }();
   eachPixel(c, [](CanvasPixel& p) {
-    const int m = std::max({p.red, p.green, p.blue});
-    if (m == 0) return;
-    for (uint8_t* v : {&p.red, &p.green, &p.blue}) *v = uint8_t(truncInt(double(*v) / m * p.highlight));
+    const double* row = &ratio[size_t(std::max({p.red, p.green, p.blue})) * 256];
+    const double hl = p.highlight;
+    p.red = uint8_t(int(row[p.red] * hl));
+    p.green = uint8_t(int(row[p.green] * hl));
+    p.blue = uint8_t(int(row[p.blue] * hl));
   });
 }
 
 void aqua(Canvas& c, const EffectParams&) {
-  eachPixel(c, [](CanvasPixel& p) {
-    const double k = std::min(255, truncInt(grey(p))) / 255.0;
-    const int red = truncInt(p.highlight / 255.0 * k * p.red);
-    p.green = uint8_t(truncInt(red / 255.0 * k * p.green));
-    p.blue = uint8_t(std::max(30, truncInt(p.blue / 255.0 * k * p.blue)));
+  const std::array<double, 256>& f = fractions255();
+  eachPixel(c, [&f](CanvasPixel& p) {
+    const double k = f[size_t(std::min(255, int(grey(p))))];
+    const int red = int(f[p.highlight] * k * p.red);
+    p.green = uint8_t(int(f[size_t(red)] * k * p.green));
+    p.blue = uint8_t(std::max(30, int(f[p.blue] * k * p.blue)));
     p.red = uint8_t(red);
   });
 }
@@ -73,10 +138,8 @@ void invertPaint(Canvas& c, const EffectParams&) {
 
 void fillPaint(Canvas& c, const EffectParams& e) {
   if (!e.patterns) return;
-  const DisplaySurface& image = e.patterns->styleImage(e.style);
-  for (uint32_t y = 0; y < c.height; ++y)
-    for (uint32_t x = 0; x < c.width; ++x)
-      c.at(x, y).highlight = uint8_t(samplePattern(image, e.offsets.textureX, e.offsets.textureY, int(x), int(y)));
+  eachPatternPixel(c, e.patterns->styleImage(e.style), e.offsets.textureX, e.offsets.textureY,
+                   [](CanvasPixel& p, int v) { p.highlight = uint8_t(v); });
 }
 
 void invertTexture(Canvas& c, const EffectParams&) {
@@ -85,10 +148,8 @@ void invertTexture(Canvas& c, const EffectParams&) {
 
 void fillTexture(Canvas& c, const EffectParams& e) {
   if (!e.patterns) return;
-  const DisplaySurface& image = e.patterns->textureImage(e.texture);
-  for (uint32_t y = 0; y < c.height; ++y)
-    for (uint32_t x = 0; x < c.width; ++x)
-      c.at(x, y).height = 0.02f * float(samplePattern(image, e.offsets.textureX, e.offsets.textureY, int(x), int(y)));
+  eachPatternPixel(c, e.patterns->textureImage(e.texture), e.offsets.textureX, e.offsets.textureY,
+                   [](CanvasPixel& p, int v) { p.height = 0.02f * float(v); });
 }
 
 void inflate(Canvas& c, const EffectParams&) {
@@ -106,18 +167,37 @@ void outline(Canvas& c, const EffectParams&) {
 // Auto levels: colours stretched by their maximum (not their range), highlights moved a
 // quarter of the way towards their own stretch.
 void enhance(Canvas& c, const EffectParams&) {
+  // Extremes of every block of rows, then of the blocks.
   int cMin = 255, cMax = 0, hMin = 255, hMax = 0;
-  for (const CanvasPixel& p : c.pixels) {
-    cMin = std::min({cMin, int(p.red), int(p.green), int(p.blue)});
-    cMax = std::max({cMax, int(p.red), int(p.green), int(p.blue)});
-    hMin = std::min(hMin, int(p.highlight));
-    hMax = std::max(hMax, int(p.highlight));
-  }
+  std::mutex merge;
+  parallelRows(c.height, c.width, [&](uint32_t y0, uint32_t y1) {
+    uint8_t lo = 255, hi = 0, hlo = 255, hhi = 0;
+    const CanvasPixel* p = &c.at(0, y0);
+    for (size_t n = size_t(y1 - y0) * c.width; n; --n, ++p) {
+      lo = std::min(lo, std::min(p->red, std::min(p->green, p->blue)));
+      hi = std::max(hi, std::max(p->red, std::max(p->green, p->blue)));
+      hlo = std::min(hlo, p->highlight);
+      hhi = std::max(hhi, p->highlight);
+    }
+    std::lock_guard lock(merge);
+    cMin = std::min<int>(cMin, lo);
+    cMax = std::max<int>(cMax, hi);
+    hMin = std::min<int>(hMin, hlo);
+    hMax = std::max<int>(hMax, hhi);
+  });
   const double cScale = cMax ? 255.0 / cMax : 0.0, hScale = hMax ? 255.0 / hMax : 0.0;
+  // Both mappings depend on the byte alone: tabled once for the whole canvas.
+  std::array<uint8_t, 256> colour{}, gloss{};
+  for (int v = 0; v < 256; ++v) {
+    colour[size_t(v)] = uint8_t(truncInt((v - cMin) * cScale));
+    const int target = truncInt((v - hMin) * hScale);
+    gloss[size_t(v)] = uint8_t(truncInt(v + (target - v) * 0.25));
+  }
   eachPixel(c, [&](CanvasPixel& p) {
-    for (uint8_t* v : {&p.red, &p.green, &p.blue}) *v = uint8_t(truncInt((*v - cMin) * cScale));
-    const int target = truncInt((p.highlight - hMin) * hScale);
-    p.highlight = uint8_t(truncInt(p.highlight + (target - p.highlight) * 0.25));
+    p.red = colour[p.red];
+    p.green = colour[p.green];
+    p.blue = colour[p.blue];
+    p.highlight = gloss[p.highlight];
   });
 }
 

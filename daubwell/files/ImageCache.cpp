@@ -35,7 +35,11 @@ bool writeJgi(const DisplaySurface& surface, const std::string& path, int level,
 Status readJgi(DisplaySurface& surface, const std::string& path, bool grey) {
   auto bytes = readWholeFile(path);
   if (!bytes) return fail(bytes.error());
-  ByteReader in(bytes.value());
+  return decodeJgi(surface, bytes.value(), grey);
+}
+
+Status decodeJgi(DisplaySurface& surface, std::span<const uint8_t> bytes, bool grey) {
+  ByteReader in(bytes);
   auto level = in.i32le("level");
   auto width = in.i32le("width");
   auto height = in.i32le("height");

@@ -1,4 +1,5 @@
 #pragma once
+#include <span>
 #include <string>
 
 #include "../canvas/DisplaySurface.h"
@@ -13,6 +14,7 @@ bool writeJgi(const DisplaySurface& surface, const std::string& path, int level,
 // Reads a cache file into a 4-byte-per-pixel surface. Fails (leaving the surface alone)
 // when the file is missing or damaged, or holds a size it cannot describe.
 Status readJgi(DisplaySurface& surface, const std::string& path, bool grey);
+Status decodeJgi(DisplaySurface& surface, std::span<const uint8_t> bytes, bool grey);
 
 // Loads any picture file through DevIL into a 3-byte-per-pixel surface. On failure the
 // surface is left empty and, the first time in a run only, "An image failed to load!"

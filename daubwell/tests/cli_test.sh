@@ -51,6 +51,35 @@ check "png signature" "89504e47" "$(head -c 4 "$work/demo.png" | od -An -tx1 | t
 check "render needs a picture extension" 2 "$(status "$CLI" render "$work/demo.dwp" "$work/demo.gif")"
 check "bad switch" 2 "$(status "$CLI" render "$work/demo.dwp" "$work/d.bmp" --lighting maybe)"
 
+# Painting: Tube Paint on a blank canvas, depth 10, strength 1, hardness 100.
+"$CLI" new 40 30 "$work/blank.dwp"
+check "tube paint raises the centre by 5" "20 15 16 32 48 255 5" \
+  "$("$CLI" paint "$work/blank.dwp" - --tool 0 --color 102030 --size 6 --depth 10 --strength 1 --hardness 100 \
+     --shading 255 --style 0 --stroke 20,15 --print 20,15 | cut -d' ' -f1-5,7-)"
+check "holding still keeps depositing" "20 15 16 32 48 255 15" \
+  "$("$CLI" paint "$work/blank.dwp" - --tool 0 --color 102030 --size 6 --depth 10 --hardness 100 \
+     --stroke 20,15:3 --print 20,15 | cut -d' ' -f1-5,7-)"
+check "seeded strokes repeat exactly" \
+  "$("$CLI" paint "$work/blank.dwp" - --tool 5 --color ff0000 --size 8 --seed 9 --stroke 10,10:4 20,12:4 --print 12,10)" \
+  "$("$CLI" paint "$work/blank.dwp" - --tool 5 --color ff0000 --size 8 --seed 9 --stroke 10,10:4 20,12:4 --print 12,10)"
+check "fade size dynamics" 0 "$(status "$CLI" paint "$work/blank.dwp" "$work/faded.dwp" --tool 1 --size 10 \
+     --dynamics fadeSize=1,fadeSizeLength=5 --offsets 1,2,3,4 --stroke 5,5 35,25:2)"
+check "unknown dynamics key" 2 "$(status "$CLI" paint "$work/blank.dwp" - --tool 0 --dynamics wobble=1 --stroke 1,1)"
+check "paint needs a stroke" 2 "$(status "$CLI" paint "$work/blank.dwp" - --tool 0)"
+check "tool out of range" 2 "$(status "$CLI" paint "$work/blank.dwp" - --tool 19 --stroke 1,1)"
+
+# Effects.
+check "solarize" "0 0 177 88 0" \
+  "$("$CLI" effect clear "$work/blank.dwp" "$work/c.dwp" --color 643200 >/dev/null && "$CLI" effect solarize "$work/c.dwp" - --print 0,0 | cut -d' ' -f1-5)"
+check "clear takes the colour" "3 3 1 2 3 0 0 0" "$("$CLI" effect clear "$work/blank.dwp" - --color 010203 --print 3,3)"
+check "unknown effect" 2 "$(status "$CLI" effect wobble "$work/blank.dwp" -)"
+check "flatten" 0 "$(status "$CLI" effect flatten "$work/demo.dwp" "$work/flat.dwp")"
+
+# Import: grey becomes gloss.
+"$CLI" render "$work/blank.dwp" "$work/white.bmp"
+check "import" "0 0 0 0 0 255 255 1" "$("$CLI" import "$work/white.bmp" - --print 0,0)"
+check "import of a missing picture" 1 "$(status "$CLI" import "$work/none.bmp" "$work/x.dwp")"
+
 check "missing file" 1 "$(status "$CLI" info "$work/none.dwp")"
 printf 'not a painting at all, just text' > "$work/text.dwp"
 check "not a painting" 1 "$(status "$CLI" inspect "$work/text.dwp" 0,0)"

@@ -1,0 +1,29 @@
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+namespace daubwell {
+
+// Runs fn(y0, y1) over rows 0..rows split into one block per core when rows x columns is
+// large enough to pay for the threads, else in one call. Blocks never share a row, so a
+// rule that reads and writes only its own rows gives the same result however they split.
+template <class Fn>
+void parallelRows(uint32_t rows, uint32_t columns, Fn&& fn) {
+  const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+  const unsigned parts = uint64_t(rows) * columns < (uint64_t(1) << 16) ? 1u : std::min<unsigned>(cores, rows);
+  if (parts <= 1) {
+    fn(0u, rows);
+    return;
+  }
+  std::vector<std::thread> workers;
+  for (unsigned i = 1; i < parts; ++i)
+    workers.emplace_back([&fn, rows, parts, i] {
+      fn(uint32_t(uint64_t(rows) * i / parts), uint32_t(uint64_t(rows) * (i + 1) / parts));
+    });
+  fn(0u, uint32_t(uint64_t(rows) / parts));
+  for (auto& t : workers) t.join();
+}
+
+}  // namespace daubwell
