@@ -1,5 +1,6 @@
 #include "ProgramFolders.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -17,6 +18,25 @@ std::string userCacheFolder() {
   if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) return std::string(xdg) + "/daubwell/";
   if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.cache/daubwell/";
   return {};
+}
+
+std::string listFolder() {
+  const std::string beside = programFolder() + "data/";
+  std::error_code ec;
+  fs::create_directories(beside, ec);
+  const fs::path probe = fs::path(beside) / ".write-test";
+  if (std::FILE* f = std::fopen(probe.string().c_str(), "wb")) {
+    std::fclose(f);
+    fs::remove(probe, ec);
+    return beside;
+  }
+  std::string user;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+    user = std::string(xdg) + "/daubwell/";
+  else if (const char* home = std::getenv("HOME"); home && *home)
+    user = std::string(home) + "/.local/share/daubwell/";
+  if (!user.empty()) fs::create_directories(user, ec);
+  return user.empty() ? beside : user;
 }
 
 ImageFolders styleFolders() {

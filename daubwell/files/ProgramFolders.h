@@ -14,6 +14,10 @@ std::string programFolder();
 // The user's own cache folder for images the program folder cannot hold.
 std::string userCacheFolder();
 
+// Where the lists and preferences are kept: "data/" beside the program when it can be
+// written, else the user's data folder.
+std::string listFolder();
+
 // The image folders of the two pattern sets beside the program.
 ImageFolders styleFolders();
 ImageFolders textureFolders();
