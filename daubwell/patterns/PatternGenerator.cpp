@@ -63,6 +63,12 @@ std::pair<double, double> cellular(double x, double y, int cells, uint32_t seed)
   return {d1 / size, d2 / size};
 }
 
+// Distance to (cx, cy) on the torus the picture tiles into, with y stretched by `sy`.
+double torusDistance(double x, double y, double cx, double cy, double sy = 1.0) {
+  const double dx = std::fabs(x - cx), dy = std::fabs(y - cy);
+  return std::hypot(std::min(dx, kSide - dx), sy * std::min(dy, kSide - dy));
+}
+
 double wave(double v, int periodsPerSide) { return 0.5 + 0.5 * std::sin(v * kTau * periodsPerSide / kSide); }
 
 using Pattern = std::function<double(double x, double y)>;
@@ -78,7 +84,7 @@ const std::vector<Pattern>& stylePatterns() {
       [](double x, double y) { return 0.8 * std::pow(unit(uint32_t(x), uint32_t(y), 15), 12.0); },  // sparkle
       [](double x, double y) { return 0.6 * (1 - cellular(x, y, 10, 16).first); },                  // pebbles
       [](double x, double y) { return 0.5 * wave(x + 30 * fractal(x, y, 4, 3, 17), 20); },          // marbled veins
-      [](double x, double y) { return 0.25 + 0.35 * wave(std::hypot(x - 200, y - 200), 25); },      // rings
+      [](double x, double y) { return 0.25 + 0.35 * wave(torusDistance(x, y, 200, 200), 25); },      // rings
       [](double x, double y) { return 0.6 * fractal(x, y, 2, 6, 18); },                             // clouds
       [](double x, double y) { return 0.3 + 0.4 * wave(x, 50) * wave(y, 50); },                     // canvas weave
       [](double x, double y) { return 0.7 * std::min(1.0, cellular(x, y, 14, 19).second - cellular(x, y, 14, 19).first); },
@@ -101,7 +107,7 @@ const std::vector<Pattern>& texturePatterns() {
       [](double x, double y) { return std::min(1.0, 1.4 * cellular(x, y, 24, 33).first); },          // sponge pores
       [](double x, double y) { return std::min(1.0, 6 * (cellular(x, y, 9, 34).second - cellular(x, y, 9, 34).first)); },  // crackle
       [](double x, double y) { return 0.4 + 0.3 * wave(x, 130) + 0.3 * wave(y, 110); },            // linen
-      [](double x, double y) { return wave(std::hypot(x - 130, (y - 200) * 0.25) + 15 * fractal(x, y, 4, 3, 35), 30); },  // wood grain
+      [](double x, double y) { return wave(torusDistance(x, y, 130, 200, 0.25) + 15 * fractal(x, y, 4, 3, 35), 30); },  // wood grain
       [](double x, double y) { return unit(uint32_t(x) / 2, uint32_t(y) / 2, 36) > 0.7 ? 1.0 : 0.15; },  // stipple
       [](double x, double y) { return wave(x + y, 60) > 0.6 ? 1.0 : 0.2; },                         // hatching
       [](double x, double y) { return std::max(wave(x + y, 50), wave(x - y, 50)) > 0.75 ? 1.0 : 0.25; },  // cross-hatching
