@@ -5,15 +5,13 @@
 #include <cstdlib>
 #include <mutex>
 #include <vector>
-#include <climits>
 
 #include "canvas/Lighting.h"
 #include "canvas/ParallelRows.h"
+#include "canvas/Truncate.h"
 
 namespace daubwell {
 namespace {
-
-int truncInt(double v) { return v > -2147483649.0 && v < 2147483648.0 ? int(v) : INT_MIN; }
 
 // Grey value of three effects: red weighted 0.59, green 0.3, blue 0.11.
 double grey(const CanvasPixel& p) { return 0.59 * p.red + 0.3 * p.green + 0.11 * p.blue; }

@@ -1,15 +1,11 @@
 #pragma once
 #include <algorithm>
-#include <climits>
 
 #include "BrushEngine.h"
 #include "canvas/Lighting.h"
+#include "canvas/Truncate.h"
 
 namespace daubwell {
-
-// Float-to-int truncation towards zero; NaN and values beyond int give INT_MIN, as the
-// processor's own conversion does, instead of undefined behaviour.
-inline int truncInt(double v) { return v > -2147483649.0 && v < 2147483648.0 ? int(v) : INT_MIN; }
 
 // lerp of a byte field: (int)(a + (b - a) t), low 8 bits kept.
 inline uint8_t lerpByte(int a, int b, float t) { return uint8_t(truncInt(a + (b - a) * t)); }
