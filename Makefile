@@ -1,13 +1,14 @@
 # Front door. `make run` and `make test` install what is missing, build and go.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 DEMO_DIR   ?= $(BUILD)/demo
 FUZZ_SECONDS ?= 20
 JOBS       ?= $(shell nproc)
 CLI        := $(BUILD)/daubwell/daubwell-cli
 
-.PHONY: all deps build run demo test sanitize bench fuzz clean
+.PHONY: all deps build run demo test sanitize tsan bench fuzz clean
 
 all: build
 
@@ -41,9 +42,16 @@ sanitize: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The item swapper's threads under ThreadSanitizer.
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSANITIZE=thread -DBUILD_BENCHMARKS=OFF
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target kelvane_tests
+	TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/kelvane/kelvane_tests --gtest_filter='Swapper*'
+
 bench: build
 	$(BUILD)/bench/daubwell_bench
 	$(BUILD)/bench/kelvane_bench
+	$(BUILD)/bench/kelvane_project_bench
 
 # Each fuzz target for FUZZ_SECONDS, keeping its corpus under fuzz/corpus/.
 fuzz: deps
@@ -57,4 +65,4 @@ fuzz: deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

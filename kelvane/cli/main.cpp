@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "CliErrors.h"
 #include "Json.h"
+#include "ProjectCommands.h"
 #include "drape/KVXGridTools.h"
 #include "raster/FileIO.h"
 
@@ -18,7 +20,7 @@ using namespace kelvane;
 namespace {
 
 const char* kUsage =
-    "usage: kelvane-cli grid COMMAND ...\n"
+    "usage: kelvane-cli grid|project COMMAND ...\n"
     "\n"
     "  grid lattice W H OUT.kvg [--cell CW,CH]    the default lattice over a W x H image\n"
     "  grid divide W H L,T,R,B COLS ROWS OUT.kvg  a lattice over a pixel rectangle\n"
@@ -29,14 +31,20 @@ const char* kUsage =
     "  grid append TARGET.kvg SOURCE.kvg KEY SOURCEKEY OUT.kvg\n"
     "                                             merge SOURCE into TARGET by material key\n"
     "  grid dump IN.kvg                           the grid as JSON\n"
-    "  grid from-json IN.json OUT.kvg             a grid from that JSON\n";
+    "  grid from-json IN.json OUT.kvg             a grid from that JSON\n"
+    "\n"
+    "  project new PICTURE OUT.kvx                a project of one object over the picture\n"
+    "  project info IN.kvx                        JSON: size, every object's parameters, included pictures\n"
+    "  project set IN.kvx OBJ FIELD=VALUE... OUT.kvx\n"
+    "                                             parameter fields: Name Color(AARRGGBB) Glare LevelUp\n"
+    "                                             HiContrast Transparency Rotate TileX TileY SeamlessX\n"
+    "                                             SeamlessY ShiftX ShiftY FieldOfView MaterialKey MaterialKey2\n"
+    "  project set-mask IN.kvx OBJ MASK.png OUT.kvx     the mask from a grey picture of the project's size\n"
+    "  project set-grid IN.kvx OBJ GRID.kvg OUT.kvx\n"
+    "  project set-texture IN.kvx OBJ PICTURE|texlib:LIBRARY:INDEX OUT.kvx\n";
 
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-struct Failed : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+using cli::Failed;
+using cli::UsageError;
 
 int64_t integer(const std::string& s, const char* what) {
   errno = 0;
@@ -224,6 +232,7 @@ int main(int argc, char** argv) {
   }
   try {
     if (words[0] == "grid") return grid({words.begin() + 1, words.end()});
+    if (words[0] == "project") return cli::ProjectCommand({words.begin() + 1, words.end()});
     throw UsageError("unknown command " + words[0]);
   } catch (const UsageError& e) {
     std::fprintf(stderr, "kelvane-cli: %s\n%s", e.what(), kUsage);

@@ -1,0 +1,199 @@
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../drape/KVXGridTools.h"
+#include "../raster/ByteStream.h"
+#include "../raster/Result.h"
+#include "../raster/TBitmap32.h"
+#include "../raster/TByteMap.h"
+
+namespace kelvane {
+
+class TCashMarager;
+using TimePoint = std::chrono::steady_clock::time_point;
+
+// The open project file that unloaded items read from: positioned reads, each checked
+// against the file's size, from any thread.
+class ProjectFile {
+public:
+  static Result<std::shared_ptr<ProjectFile>> Open(const std::string& path);
+  ~ProjectFile();
+  uint64_t Size() const { return size_; }
+  Result<std::vector<uint8_t>> ReadAt(uint64_t position, uint64_t count) const;
+
+private:
+  ProjectFile(std::FILE* f, uint64_t size) : file_(f), size_(size) {}
+  std::FILE* file_;
+  uint64_t size_;
+  mutable std::mutex mutex_;
+};
+
+// Bytes read in order, from the project file at a position or from memory (a swap
+// file's contents); every read is checked against what is there.
+class ItemSource {
+public:
+  ItemSource(const ProjectFile* file, uint64_t position) : file_(file), pos_(position) {}
+  explicit ItemSource(std::span<const uint8_t> memory) : memory_(memory) {}
+  Result<std::vector<uint8_t>> Read(uint64_t count, std::string_view what);
+  uint64_t Remaining() const;
+  template <class T>
+  Result<T> Le(std::string_view what) {
+    auto b = Read(sizeof(T), what);
+    if (!b) return fail(b.error());
+    T v;
+    std::memcpy(&v, b->data(), sizeof(T));
+    return v;
+  }
+
+private:
+  const ProjectFile* file_ = nullptr;
+  std::span<const uint8_t> memory_;
+  uint64_t pos_ = 0;
+};
+
+// The 149-byte parameter block of an object.
+struct TKVXParamBlock {
+  uint32_t Color = 0xFFFFFFFFu;
+  uint8_t Glare = 0, LevelUp = 0, HiContrast = 0, Transparency = 255;
+  float Rotate = 0, TileX = 1, TileY = 1, SeamlessX = 0, SeamlessY = 0, ShiftX = 0, ShiftY = 0, FieldOfView = 0;
+  int32_t MaterialKey = 0, MaterialKey2 = 0;
+  std::string Name;  // up to 100 characters
+
+  void WriteTo(ByteWriter& out) const;
+  static Result<TKVXParamBlock> ReadFrom(ItemSource& in);
+};
+inline constexpr size_t kParamBlockSize = 149;
+
+// A length-prefixed string field of `capacity` characters (capacity + 1 bytes).
+void WriteShortString(ByteWriter& out, const std::string& s, size_t capacity);
+std::string ReadShortString(std::span<const uint8_t> field);
+
+// One lazily loaded part of an object. Every use goes through Ensure (or a subclass's
+// Get), which brings the data back from the project file or the swap file first. One
+// mutex per item keeps loading, use and swapping out of the same item apart.
+class TKVXCustomItem {
+public:
+  TKVXCustomItem(std::shared_ptr<const ProjectFile> stream, int64_t position, TCashMarager* swapper);
+  virtual ~TKVXCustomItem();
+  TKVXCustomItem(const TKVXCustomItem&) = delete;
+  TKVXCustomItem& operator=(const TKVXCustomItem&) = delete;
+
+  // Loads the data if needed and marks the item used.
+  Status Ensure();
+  // Writes the data to the swap file and drops it (only when loaded).
+  Status SwapOut();
+  // The item's bytes as the project file and the swap file hold them (loads first).
+  Result<std::vector<uint8_t>> Bytes();
+
+  bool Pinned() const { return pinned_; }
+  void SetPinned(bool p) { pinned_ = p; }
+  bool NotLoaded() const;
+  bool SwappedOut() const;
+  TimePoint LastUse() const;
+  const std::string& SwapPath() const { return swapPath_; }
+  // After a save: the item now lives in another file at another place.
+  void Rebind(std::shared_ptr<const ProjectFile> stream, int64_t position);
+
+  std::mutex& Mutex() const { return mutex_; }
+
+protected:
+  virtual void ClearData() = 0;
+  virtual void WriteData(ByteWriter& out) const = 0;
+  virtual Status ReadData(ItemSource& in) = 0;
+  Status EnsureLocked();
+
+private:
+  friend class TCashMarager;
+  Status SwapOutLocked();
+
+  mutable std::mutex mutex_;
+  std::shared_ptr<const ProjectFile> stream_;
+  int64_t position_;
+  TCashMarager* swapper_;
+  bool notLoaded_ = true;
+  bool swappedOut_ = false;
+  std::atomic<bool> pinned_{false};
+  TimePoint lastUse_;
+  std::string swapPath_;
+};
+
+class TKVXMask : public TKVXCustomItem {
+public:
+  using TKVXCustomItem::TKVXCustomItem;
+  TByteMap& Get();
+
+protected:
+  void ClearData() override { data_ = TByteMap(); }
+  void WriteData(ByteWriter& out) const override;
+  Status ReadData(ItemSource& in) override;
+
+private:
+  TByteMap data_;
+};
+
+class TKVXGrid : public TKVXCustomItem {
+public:
+  using TKVXCustomItem::TKVXCustomItem;
+  TMapGrid& Get();
+
+protected:
+  void ClearData() override;
+  void WriteData(ByteWriter& out) const override;
+  Status ReadData(ItemSource& in) override;
+
+private:
+  TMapGrid data_ = {0, 0, std::vector<TMapNode>(1), std::vector<TMapCell>(1)};
+};
+
+class TKVXParam : public TKVXCustomItem {
+public:
+  using TKVXCustomItem::TKVXCustomItem;
+  TKVXParamBlock& Get();
+
+protected:
+  void ClearData() override {}
+  void WriteData(ByteWriter& out) const override { data_.WriteTo(out); }
+  Status ReadData(ItemSource& in) override;
+
+private:
+  TKVXParamBlock data_;
+};
+
+// Where the texture comes from: its own pixels (kinds 0 and 255), a library entry
+// (kind 2) or a picture file (kind 3).
+class TKVXTexture : public TKVXCustomItem {
+public:
+  using TKVXCustomItem::TKVXCustomItem;
+  // The bitmap, fetched from the library or the picture file when empty.
+  TBitmap32& Get();
+
+  bool FromLibrary = false;
+  bool FromFile = false;
+  std::string LibraryName;  // up to 30 characters, no folder
+  int32_t LibraryIndex = 0;
+  std::string FilePath;     // up to 255 characters
+
+protected:
+  void ClearData() override { data_ = TBitmap32(); }
+  void WriteData(ByteWriter& out) const override;
+  Status ReadData(ItemSource& in) override;
+
+private:
+  void Fetch();
+  TBitmap32 data_;
+};
+
+// Reads a whole BMP file from the source, its length taken from its own header.
+Result<TBitmap32> ReadBmpFrom(ItemSource& in);
+
+}  // namespace kelvane

@@ -1,0 +1,89 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../drape/TIncObjList.h"
+#include "KVXItems.h"
+
+namespace kelvane {
+
+class TCashMarager;
+
+// One object: a short name (from the file's table only) and its five items.
+struct TKVXObject2 {
+  std::string ShortName;
+  std::unique_ptr<TKVXParam> Param;
+  std::unique_ptr<TKVXTexture> Texture;
+  std::unique_ptr<TKVXGrid> Grid;
+  std::unique_ptr<TKVXGrid> Grid2;
+  std::unique_ptr<TKVXMask> Mask;
+};
+
+// The five items of one object, loaded.
+struct TObjectView {
+  TMapGrid& Grid;
+  TMapGrid& Grid2;
+  TByteMap& Mask;
+  TBitmap32& Texture;
+  TKVXParamBlock& Param;
+};
+
+// Progress of a long operation: a message, the maximum, one step at a time.
+class TProgress {
+public:
+  virtual ~TProgress() = default;
+  virtual void Begin(const std::string& message, int maximum) = 0;
+  virtual void Step() = 0;
+  virtual void End() = 0;
+};
+
+inline constexpr uint32_t kProjectMagic = 0x01150530u;
+inline constexpr size_t kObjectRecordSize = 141;
+inline constexpr const char* kWrongFormatText = "Sorry Wrong File Format";
+
+// A project: base and result images, objects, included pictures, and the ".kvx" file.
+// Opening reads the images, the object table and the included list; each item is read
+// when first used.
+class TKVXFile2 {
+public:
+  explicit TKVXFile2(TCashMarager* swapper = nullptr) : swapper_(swapper) {}
+
+  int32_t Width = 0, Height = 0;
+  float SceneFieldOfView = 0;
+  TBitmap32 Base, Result;
+  TIncObjList Included;
+  std::vector<std::unique_ptr<TKVXObject2>> Objects;
+  std::string FileName;
+
+  int HighIndex() const { return int(Objects.size()) - 1; }
+
+  int AddObject();
+  TObjectView GetObjectView(int index);
+  void EnsureLoaded(int index);
+  void SwapMappings(int index);
+  Status DeleteObject(int index);
+  void Clear();
+  // Image Size: images and masks resampled; grids stay (they are relative).
+  void Resize(int width, int height, TStretchFilter filter);
+
+  // Fails with "Sorry Wrong File Format" (no objects) or a message naming the fault.
+  Status LoadFromFile(const std::string& path);
+  // Writes beside the target under path + "$$$" and replaces the target only when the
+  // file is complete; a failure leaves the old file as it was.
+  Status SaveToFile(const std::string& path, TProgress* progress = nullptr);
+
+private:
+  std::unique_ptr<TKVXObject2> MakeObject(std::shared_ptr<const ProjectFile> stream, const int64_t positions[5]);
+
+  TCashMarager* swapper_;
+  std::shared_ptr<const ProjectFile> stream_;
+};
+
+// Registers the picture format "kvx" ("Kelvane files"): a project read as its result
+// image, for open dialogs and thumbnails.
+void RegisterKvxPictureFormat();
+Result<TBitmap32> ReadProjectResultImage(std::span<const uint8_t> bytes);
+
+}  // namespace kelvane
