@@ -1,6 +1,10 @@
 #include "TKVXFile2.h"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <filesystem>
 
 #include "../raster/FileIO.h"
@@ -170,20 +174,47 @@ Status TKVXFile2::SaveToFile(const std::string& path, TProgress* progress) {
   out.raw(WriteBmp(Result, 24));
   if (progress) progress->Step();
 
+  // The items' bytes (masks and grids are deflated at level 9, the slow part) are made
+  // on every core, object by object; they are written in document order afterwards, so
+  // the file is the same however the work was shared.
+  std::vector<std::array<std::vector<uint8_t>, 5>> itemBytes(Objects.size());
+  std::vector<std::string> errors(Objects.size());
+  {
+    const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+      for (size_t i; (i = next++) < Objects.size();) {
+        TKVXObject2& o = *Objects[i];
+        (void)o.Texture->Get();  // library and file textures fetched as Get does
+        TKVXCustomItem* items[5] = {o.Mask.get(), o.Grid.get(), o.Grid2.get(), o.Param.get(), o.Texture.get()};
+        for (int k = 0; k < 5; ++k) {
+          auto bytes = items[k]->Bytes();
+          if (!bytes) {
+            errors[i] = bytes.error();
+            break;
+          }
+          itemBytes[i][size_t(k)] = std::move(bytes.value());
+        }
+      }
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned c = 1; c < cores && c < Objects.size(); ++c) helpers.emplace_back(work);
+    work();
+    for (auto& h : helpers) h.join();
+  }
+
   std::vector<std::array<int64_t, 5>> positions;  // mask, grid, grid2, param, texture
   ByteWriter table;
-  for (auto& o : Objects) {
+  for (size_t i = 0; i < Objects.size(); ++i) {
+    if (!errors[i].empty()) return fail(errors[i]);
     std::array<int64_t, 5> at{};
-    TKVXCustomItem* items[5] = {o->Mask.get(), o->Grid.get(), o->Grid2.get(), o->Param.get(), o->Texture.get()};
-    for (int k = 0; k < 5; ++k) {
-      at[size_t(k)] = int64_t(out.size());
-      if (k == 4) (void)o->Texture->Get();  // library and file textures fetched as Get does
-      auto bytes = items[k]->Bytes();
-      if (!bytes) return fail(bytes.error());
-      out.raw(bytes.value());
+    for (size_t k = 0; k < 5; ++k) {
+      at[k] = int64_t(out.size());
+      out.raw(itemBytes[i][k]);
+      itemBytes[i][k] = {};
     }
     positions.push_back(at);
-    WriteShortString(table, o->ShortName, 100);
+    WriteShortString(table, Objects[i]->ShortName, 100);
     for (int64_t p : {at[0], at[1], at[2], at[4], at[3]}) table.le(p);  // mask, grid, grid2, texture, param
     if (progress) progress->Step();
   }

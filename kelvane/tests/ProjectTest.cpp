@@ -111,6 +111,27 @@ TEST(Project, SaveReplacesTheFileOnlyWhenCompleteAndReadsFromTheNewOne) {
   EXPECT_EQ(fileBytes(dir.file("p.kvx")), before);
 }
 
+TEST(Project, ObjectsSavedOnSeveralCoresLandInDocumentOrder) {
+  test::TempDir dir;
+  TKVXFile2 doc;
+  doc.Base = test::gradient(20, 10);
+  doc.Result = doc.Base;
+  for (int i = 0; i < 9; ++i) {
+    const int k = doc.AddObject();
+    doc.GetObjectView(k).Mask.SetSize(20, 10, uint8_t(i * 20));
+    doc.GetObjectView(k).Param.Name = "object " + std::to_string(i);
+  }
+  ASSERT_TRUE(doc.SaveToFile(dir.file("a.kvx")).ok());
+  ASSERT_TRUE(doc.SaveToFile(dir.file("b.kvx")).ok());
+  EXPECT_EQ(fileBytes(dir.file("a.kvx")), fileBytes(dir.file("b.kvx")));
+  TKVXFile2 back;
+  ASSERT_TRUE(back.LoadFromFile(dir.file("a.kvx")).ok());
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(back.GetObjectView(i).Mask.Value(3, 3), i * 20);
+    EXPECT_EQ(back.GetObjectView(i).Param.Name, "object " + std::to_string(i));
+  }
+}
+
 TEST(Project, LibraryTexturesAreStoredAsReferencesAndFetchedAgain) {
   test::TempDir dir;
   std::filesystem::create_directories(dir.file("texlib"));
