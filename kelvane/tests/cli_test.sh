@@ -53,5 +53,19 @@ check "bad json" 1 "$(status "$CLI" grid from-json "$work/bad.json" "$work/b.kvg
 printf '{"cols":1,' > "$work/cut.json"
 check "cut json" 1 "$(status "$CLI" grid from-json "$work/cut.json" "$work/b.kvg")"
 
-echo "$passes passed, $failures failed"
+# Projects, over a 2 x 2 picture written byte by byte.
+printf 'BM\x46\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x10\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\x00\x00\x00\xff\x00\x00\x00\x00\x00\xff\xff\xff\xff\xff\xff\x00\x00' > "$work/pic.bmp"
+check "project new" 0 "$(status "$CLI" project new "$work/pic.bmp" "$work/p.kvx")"
+check "project info size" '{"width":2,"height":2,' "$("$CLI" project info "$work/p.kvx" | head -c 22)"
+check "new object" '"Name":"KVXObject0"' "$("$CLI" project info "$work/p.kvx" | grep -o '"Name":"[^"]*"')"
+check "project set" '"TileX":2.5' "$("$CLI" project set "$work/p.kvx" 0 TileX=2.5 Name=Sofa "$work/p2.kvx" && "$CLI" project info "$work/p2.kvx" | grep -o '"TileX":[^,]*')"
+check "unknown field" 2 "$(status "$CLI" project set "$work/p.kvx" 0 Colour=1 "$work/p3.kvx")"
+check "no such object" 1 "$(status "$CLI" project set "$work/p.kvx" 4 TileX=1 "$work/p3.kvx")"
+"$CLI" grid lattice 2 2 "$work/g2.kvg" --cell 1,1
+check "project set-grid" '"grid":[2,2,9,4]' "$("$CLI" project set-grid "$work/p2.kvx" 0 "$work/g2.kvg" "$work/p3.kvx" && "$CLI" project info "$work/p3.kvx" | grep -o '"grid":[^]]*]')"
+check "project set-texture" '"texture":{"width":2,"height":2' "$("$CLI" project set-texture "$work/p3.kvx" 0 "$work/pic.bmp" "$work/p4.kvx" && "$CLI" project info "$work/p4.kvx" | grep -o '"texture":{"width":[0-9]*,"height":[0-9]*')"
+check "project set-mask" 0 "$(status "$CLI" project set-mask "$work/p4.kvx" 0 "$work/pic.bmp" "$work/p5.kvx")"
+check "not a project" "kelvane-cli: Sorry Wrong File Format" "$("$CLI" project info "$work/pic.bmp" 2>&1)"
+
+
 [ "$failures" -eq 0 ]
