@@ -14,7 +14,7 @@
 namespace kelvane {
 namespace fs = std::filesystem;
 
-std::unique_ptr<TKVXObject2> TKVXFile2::MakeObject(std::shared_ptr<const ProjectFile> stream,
+std::unique_ptr<TKVXObject2> TCustomKVXFile2::MakeObject(std::shared_ptr<const ProjectFile> stream,
                                                    const int64_t positions[5]) {
   // Items in creation order: parameter, texture, grid, second grid, mask.
   auto o = std::make_unique<TKVXObject2>();
@@ -26,13 +26,13 @@ std::unique_ptr<TKVXObject2> TKVXFile2::MakeObject(std::shared_ptr<const Project
   return o;
 }
 
-int TKVXFile2::AddObject() {
+int TCustomKVXFile2::AddObject() {
   const int64_t none[5] = {-1, -1, -1, -1, -1};
   Objects.push_back(MakeObject(nullptr, none));
   return HighIndex();
 }
 
-TObjectView TKVXFile2::GetObjectView(int index) {
+TObjectView TCustomKVXFile2::GetObjectView(int index) {
   TKVXObject2& o = *Objects.at(size_t(index));
   TByteMap& mask = o.Mask->Get();
   TBitmap32& texture = o.Texture->Get();
@@ -42,7 +42,7 @@ TObjectView TKVXFile2::GetObjectView(int index) {
   return {grid, grid2, mask, texture, param};
 }
 
-void TKVXFile2::EnsureLoaded(int index) {
+void TCustomKVXFile2::EnsureLoaded(int index) {
   if (index < 0 || index > HighIndex()) return;
   TKVXObject2& o = *Objects[size_t(index)];
   (void)o.Param->Ensure();
@@ -51,22 +51,22 @@ void TKVXFile2::EnsureLoaded(int index) {
   (void)o.Grid->Ensure();
 }
 
-void TKVXFile2::SwapMappings(int index) {
+void TCustomKVXFile2::SwapMappings(int index) {
   TKVXObject2& o = *Objects.at(size_t(index));
   std::swap(o.Grid, o.Grid2);
   TKVXParamBlock& p = o.Param->Get();
   std::swap(p.MaterialKey, p.MaterialKey2);
 }
 
-Status TKVXFile2::DeleteObject(int index) {
+Status TCustomKVXFile2::DeleteObject(int index) {
   if (index < 0 || index > HighIndex()) return fail("Error Deletiong Object");
   Objects.erase(Objects.begin() + index);
   return Ok{};
 }
 
-void TKVXFile2::Clear() { Objects.clear(); }
+void TCustomKVXFile2::Clear() { Objects.clear(); }
 
-void TKVXFile2::Resize(int width, int height, TStretchFilter filter) {
+void TCustomKVXFile2::Resize(int width, int height, TStretchFilter filter) {
   const int oldW = Width, oldH = Height;
   Base = Base.Resampled(width, height);
   Result.StretchFilter = filter;

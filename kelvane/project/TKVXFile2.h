@@ -43,12 +43,15 @@ inline constexpr uint32_t kProjectMagic = 0x01150530u;
 inline constexpr size_t kObjectRecordSize = 141;
 inline constexpr const char* kWrongFormatText = "Sorry Wrong File Format";
 
-// A project: base and result images, objects, included pictures, and the ".kvx" file.
-// Opening reads the images, the object table and the included list; each item is read
-// when first used.
-class TKVXFile2 {
+// A project document: base and result images, objects and included pictures. Items
+// are read lazily from the project stream; the file format itself is TKVXFile2's.
+class TCustomKVXFile2 {
 public:
-  explicit TKVXFile2(TCashMarager* swapper = nullptr) : swapper_(swapper) {}
+  explicit TCustomKVXFile2(TCashMarager* swapper = nullptr) : swapper_(swapper) {}
+  virtual ~TCustomKVXFile2() = default;
+  // Items live on the heap and stay where they are, so a document can move.
+  TCustomKVXFile2(TCustomKVXFile2&&) = default;
+  TCustomKVXFile2& operator=(TCustomKVXFile2&&) = default;
 
   int32_t Width = 0, Height = 0;
   float SceneFieldOfView = 0;
@@ -63,22 +66,32 @@ public:
   TObjectView GetObjectView(int index);
   void EnsureLoaded(int index);
   void SwapMappings(int index);
-  Status DeleteObject(int index);
-  void Clear();
+  virtual Status DeleteObject(int index);
+  virtual void Clear();
   // Image Size: images and masks resampled; grids stay (they are relative).
-  void Resize(int width, int height, TStretchFilter filter);
+  virtual void Resize(int width, int height, TStretchFilter filter);
 
-  // Fails with "Sorry Wrong File Format" (no objects) or a message naming the fault.
-  Status LoadFromFile(const std::string& path);
-  // Writes beside the target under path + "$$$" and replaces the target only when the
-  // file is complete; a failure leaves the old file as it was.
-  Status SaveToFile(const std::string& path, TProgress* progress = nullptr);
+  virtual Status LoadFromFile(const std::string& path) = 0;
+  virtual Status SaveToFile(const std::string& path, TProgress* progress = nullptr) = 0;
 
-private:
+protected:
   std::unique_ptr<TKVXObject2> MakeObject(std::shared_ptr<const ProjectFile> stream, const int64_t positions[5]);
 
   TCashMarager* swapper_;
   std::shared_ptr<const ProjectFile> stream_;
+};
+
+// The ".kvx" project file: opening reads the images, the object table and the included
+// list; each item is read when first used.
+class TKVXFile2 final : public TCustomKVXFile2 {
+public:
+  using TCustomKVXFile2::TCustomKVXFile2;
+
+  // Fails with "Sorry Wrong File Format" (no objects) or a message naming the fault.
+  Status LoadFromFile(const std::string& path) override;
+  // Writes beside the target under path + "$$$" and replaces the target only when the
+  // file is complete; a failure leaves the old file as it was.
+  Status SaveToFile(const std::string& path, TProgress* progress = nullptr) override;
 };
 
 // Registers the picture format "kvx" ("Kelvane files"): a project read as its result

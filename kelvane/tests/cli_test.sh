@@ -68,4 +68,5 @@ check "project set-mask" 0 "$(status "$CLI" project set-mask "$work/p4.kvx" 0 "$
 check "not a project" "kelvane-cli: Sorry Wrong File Format" "$("$CLI" project info "$work/pic.bmp" 2>&1)"
 
 
+echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
