@@ -11,6 +11,7 @@
 
 #include "CliErrors.h"
 #include "Json.h"
+#include "FilterCommand.h"
 #include "ProjectCommands.h"
 #include "drape/KVXGridTools.h"
 #include "raster/FileIO.h"
@@ -20,7 +21,7 @@ using namespace kelvane;
 namespace {
 
 const char* kUsage =
-    "usage: kelvane-cli grid|project COMMAND ...\n"
+    "usage: kelvane-cli grid|project|filter COMMAND ...\n"
     "\n"
     "  grid lattice W H OUT.kvg [--cell CW,CH]    the default lattice over a W x H image\n"
     "  grid divide W H L,T,R,B COLS ROWS OUT.kvg  a lattice over a pixel rectangle\n"
@@ -41,7 +42,14 @@ const char* kUsage =
     "                                             SeamlessY ShiftX ShiftY FieldOfView MaterialKey MaterialKey2\n"
     "  project set-mask IN.kvx OBJ MASK.png OUT.kvx     the mask from a grey picture of the project's size\n"
     "  project set-grid IN.kvx OBJ GRID.kvg OUT.kvx\n"
-    "  project set-texture IN.kvx OBJ PICTURE|texlib:LIBRARY:INDEX OUT.kvx\n";
+    "  project set-texture IN.kvx OBJ PICTURE|texlib:LIBRARY:INDEX OUT.kvx\n"
+    "\n"
+    "  filter NAME PICTURE OUT [--mask M.png] [--param k=v ...]\n"
+    "        blur sharpen find-edge sobel blur-edge water-color\n"
+    "        npr (noise intensity distortion mode=find-edge|sobel seed)\n"
+    "        replace-color (ref=RRGGBB H kS kL deltaH deltaS deltaL)\n"
+    "        balance (brightness contrast gamma)  rotate-90 rotate-180 rotate-270 flip-h flip-v\n"
+    "        rotate (angle filter=linear|nearest)  resize (width height filter)\n";
 
 using cli::Failed;
 using cli::UsageError;
@@ -233,6 +241,7 @@ int main(int argc, char** argv) {
   try {
     if (words[0] == "grid") return grid({words.begin() + 1, words.end()});
     if (words[0] == "project") return cli::ProjectCommand({words.begin() + 1, words.end()});
+    if (words[0] == "filter") return cli::FilterCommand({words.begin() + 1, words.end()});
     throw UsageError("unknown command " + words[0]);
   } catch (const UsageError& e) {
     std::fprintf(stderr, "kelvane-cli: %s\n%s", e.what(), kUsage);

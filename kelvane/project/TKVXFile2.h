@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../drape/TIncObjList.h"
+#include "../raster/Progress.h"
 #include "KVXItems.h"
 
 namespace kelvane {
@@ -28,15 +29,6 @@ struct TObjectView {
   TByteMap& Mask;
   TBitmap32& Texture;
   TKVXParamBlock& Param;
-};
-
-// Progress of a long operation: a message, the maximum, one step at a time.
-class TProgress {
-public:
-  virtual ~TProgress() = default;
-  virtual void Begin(const std::string& message, int maximum) = 0;
-  virtual void Step() = 0;
-  virtual void End() = 0;
 };
 
 inline constexpr uint32_t kProjectMagic = 0x01150530u;

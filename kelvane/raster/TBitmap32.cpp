@@ -21,6 +21,18 @@ bool TBitmap32::SetSize(int width, int height, TColor32 fill) {
   return true;
 }
 
+bool TBitmap32::SetSizeUninitialized(int width, int height) {
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || int64_t(width) * height > kMaxPixels)
+    return SetSize(width, height);
+  if (width != width_ || height != height_) {
+    pixels_.clear();
+    pixels_.resize(size_t(width) * height);
+  }
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
 void TBitmap32::Clear(TColor32 color) { std::fill(pixels_.begin(), pixels_.end(), color); }
 
 namespace {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "TColor32.h"
@@ -18,6 +20,25 @@ struct TRect {
   friend bool operator==(const TRect&, const TRect&) = default;
 };
 
+// An allocator whose resize leaves new pixels uninitialised, for buffers that are
+// written whole right away.
+template <class T>
+struct DefaultInitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = DefaultInitAllocator<U>;
+  };
+  using std::allocator<T>::allocator;
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 // The raster of the program: Width x Height 0xAARRGGBB pixels, rows top to bottom. Copies
 // carry the outer colour, drawing mode, master alpha and filter along with the pixels.
 class TBitmap32 {
@@ -31,6 +52,15 @@ public:
   // Resizes and fills; a side of 0 or less gives an empty bitmap. Sides are capped at
   // kMaxSide, and false means the size was refused.
   bool SetSize(int width, int height, TColor32 fill = 0);
+  // Resizes without clearing: the pixels are garbage until written.
+  bool SetSizeUninitialized(int width, int height);
+  // Outer colour, drawing mode, master alpha and filter of another bitmap.
+  void CopySettingsFrom(const TBitmap32& other) {
+    OuterColor = other.OuterColor;
+    DrawMode = other.DrawMode;
+    MasterAlpha = other.MasterAlpha;
+    StretchFilter = other.StretchFilter;
+  }
   void Clear(TColor32 color);
 
   int Width() const { return width_; }
@@ -77,7 +107,7 @@ public:
 private:
   void StretchTo(TBitmap32& dst, const TRect& dstRect, bool blend) const;
 
-  std::vector<TColor32> pixels_;
+  std::vector<TColor32, DefaultInitAllocator<TColor32>> pixels_;
   int width_ = 0, height_ = 0;
 };
 

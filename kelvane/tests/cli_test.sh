@@ -68,5 +68,19 @@ check "project set-mask" 0 "$(status "$CLI" project set-mask "$work/p4.kvx" 0 "$
 check "not a project" "kelvane-cli: Sorry Wrong File Format" "$("$CLI" project info "$work/pic.bmp" 2>&1)"
 
 
+# Filters.
+for f in blur sharpen find-edge sobel water-color rotate-90 rotate-180 rotate-270 flip-h flip-v; do
+  check "filter $f" 0 "$(status "$CLI" filter $f "$work/pic.bmp" "$work/f-$f.png")"
+done
+check "npr with its parameters" 0 "$(status "$CLI" filter npr "$work/pic.bmp" "$work/npr.png" --param noise=5 --param distortion=3 --param mode=sobel --param seed=4)"
+check "rotate by an angle" 0 "$(status "$CLI" filter rotate "$work/pic.bmp" "$work/r.png" --param angle=15)"
+check "resize" 0 "$(status "$CLI" filter resize "$work/pic.bmp" "$work/big.png" --param width=8 --param height=6 --param filter=nearest)"
+check "replace-color" 0 "$(status "$CLI" filter replace-color "$work/pic.bmp" "$work/rc.png" --param ref=FF0000 --param H=0.5)"
+check "balance" 0 "$(status "$CLI" filter balance "$work/pic.bmp" "$work/b.png" --param brightness=20)"
+check "blur-edge needs a mask" 2 "$(status "$CLI" filter blur-edge "$work/pic.bmp" "$work/x.png")"
+check "masked blur" 0 "$(status "$CLI" filter blur "$work/pic.bmp" "$work/mb.png" --mask "$work/pic.bmp")"
+check "unknown filter" 2 "$(status "$CLI" filter smudge "$work/pic.bmp" "$work/x.png")"
+check "parameter the filter does not take" 2 "$(status "$CLI" filter blur "$work/pic.bmp" "$work/x.png" --param angle=3)"
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,154 @@
+#include "Convolution.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "../raster/ApplyThroughMask.h"
+#include "../raster/ParallelRows.h"
+
+namespace kelvane {
+
+void Convolve3x3(const TKernel3x3& k, int divisor, TBitmap32& bitmap) {
+  TBitmap32 out;
+  Convolve3x3(k, divisor, bitmap, out);
+  bitmap = std::move(out);
+}
+
+void Convolve3x3(const TKernel3x3& k, int divisor, const TBitmap32& src, TBitmap32& out) {
+  const int w = src.Width(), h = src.Height();
+  // The output takes the source's settings; its pixels are reused when the size fits.
+  if (out.Width() != w || out.Height() != h) out.SetSizeUninitialized(w, h);
+  out.OuterColor = src.OuterColor;
+  out.DrawMode = src.DrawMode;
+  out.MasterAlpha = src.MasterAlpha;
+  out.StretchFilter = src.StretchFilter;
+  if (w == 0 || h == 0 || divisor == 0) return;
+  // Byte by byte over three padded rows (the edge pixel repeated at both ends, the edge
+  // row repeated above and below), every product and sum in 16 bits, which the compiler
+  // turns into wide vector code. A divisor that is a power of two divides by shifting,
+  // rounded towards zero like the division.
+  int shift = -1;
+  for (int b = 0; b < 16; ++b)
+    if (divisor == (1 << b)) shift = b;
+  const int bytes = w * 4;
+  ParallelRows(h, w, [&](int y0, int y1) {
+    std::vector<TColor32> padded(size_t(w + 2) * 3);
+    std::vector<uint8_t> line(static_cast<size_t>(bytes));
+    auto pad = [&](int row, int slot) {
+      const TColor32* s = src.ScanLine(std::clamp(row, 0, h - 1));
+      TColor32* d = padded.data() + size_t(slot) * (w + 2);
+      d[0] = s[0];
+      std::copy(s, s + w, d + 1);
+      d[w + 1] = s[w - 1];
+    };
+    // Local copies: the byte stores below could otherwise alias the captured sizes.
+    const int n = bytes, width = w;
+    for (int y = y0; y < y1; ++y) {
+      for (int r = 0; r < 3; ++r) pad(y - 1 + r, r);
+      const auto* r0 = reinterpret_cast<const uint8_t*>(padded.data());
+      const auto* r1 = r0 + size_t(w + 2) * 4;
+      const auto* r2 = r1 + size_t(w + 2) * 4;
+      uint8_t* o = line.data();
+      const int16_t k0 = int16_t(k[0]), k1 = int16_t(k[1]), k2 = int16_t(k[2]), k3 = int16_t(k[3]),
+                    k4 = int16_t(k[4]), k5 = int16_t(k[5]), k6 = int16_t(k[6]), k7 = int16_t(k[7]), k8 = int16_t(k[8]);
+      // Above 254 gives 255 and 0 or less gives 0: the same as clamping to 0..255.
+      if (shift >= 0) {
+        const int16_t round = int16_t((1 << shift) - 1);
+        const int sh = shift;
+        for (int i = 0; i < n; ++i) {
+          const int16_t s = int16_t(k0 * r0[i] + k1 * r0[i + 4] + k2 * r0[i + 8] + k3 * r1[i] + k4 * r1[i + 4] +
+                                    k5 * r1[i + 8] + k6 * r2[i] + k7 * r2[i + 4] + k8 * r2[i + 8]);
+          const int16_t v = int16_t(int16_t(s + ((s >> 15) & round)) >> sh);
+          o[i] = uint8_t(std::min<int16_t>(std::max<int16_t>(v, 0), 255));
+        }
+      } else {
+        for (int i = 0; i < n; ++i) {
+          const int s = k0 * r0[i] + k1 * r0[i + 4] + k2 * r0[i + 8] + k3 * r1[i] + k4 * r1[i + 4] + k5 * r1[i + 8] +
+                        k6 * r2[i] + k7 * r2[i + 4] + k8 * r2[i + 8];
+          o[i] = uint8_t(std::clamp(s / divisor, 0, 255));
+        }
+      }
+      // Alpha is not filtered.
+      const TColor32* in = src.ScanLine(y);
+      TColor32* dst = out.ScanLine(y);
+      const auto* filtered = reinterpret_cast<const TColor32*>(line.data());
+      for (int x = 0; x < width; ++x) dst[x] = (in[x] & 0xFF000000u) | (filtered[x] & 0x00FFFFFFu);
+    }
+  });
+}
+
+namespace {
+
+void convolveAndApply(const TKernel3x3& k, int divisor, TBitmap32& target, const TByteMap* mask) {
+  TBitmap32 filtered;
+  Convolve3x3(k, divisor, target, filtered);
+  if (mask)
+    ApplyThroughMask(filtered, target, mask);
+  else
+    target = std::move(filtered);  // what ApplyThroughMask gives without a mask, without the copy
+}
+
+}  // namespace
+
+void BlurFilter(TBitmap32& target, const TByteMap* mask) {
+  convolveAndApply({3, 3, 3, 3, 8, 3, 3, 3, 3}, 32, target, mask);
+}
+
+void SharpenFilter(TBitmap32& target, const TByteMap* mask) {
+  convolveAndApply({-1, -1, -1, -1, 16, -1, -1, -1, -1}, 8, target, mask);
+}
+
+void SobelFilter(TBitmap32& target, const TByteMap* mask) {
+  TBitmap32 copy;
+  Convolve3x3({-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1, target, copy);
+  // Tone curve: dark edges on white.
+  for (TColor32* p = copy.Bits(); p != copy.Bits() + size_t(copy.Width()) * copy.Height(); ++p) {
+    const int a = 255 - Intensity(*p);
+    const int v = a <= 8 ? a / 2 : std::min(2 * a, 255);
+    *p = Color32(uint8_t(v), uint8_t(v), uint8_t(v));
+  }
+  ApplyThroughMask(copy, target, mask);
+}
+
+void FindEdgeFilter(TBitmap32& target, const TByteMap* mask) {
+  static const TKernel3x3 kCompass[8] = {
+      {1, 1, 1, 1, -2, -1, 1, -1, -1},  {-1, -1, 1, -1, -2, 1, 1, 1, 1}, {1, -1, -1, 1, -2, -1, 1, 1, 1},
+      {1, 1, 1, -1, -2, 1, -1, -1, 1},  {-1, -1, -1, 1, -2, 1, 1, 1, 1}, {1, 1, 1, 1, -2, 1, -1, -1, -1},
+      {1, 1, -1, 1, -2, -1, 1, 1, -1},  {-1, 1, 1, -1, -2, 1, -1, 1, 1}};
+  TBitmap32 acc(target.Width(), target.Height(), 0), copy;
+  for (const TKernel3x3& k : kCompass) {
+    Convolve3x3(k, 1, target, copy);
+    const TColor32* c = copy.Bits();
+    TColor32* a = acc.Bits();
+    for (size_t i = 0, n = size_t(acc.Width()) * acc.Height(); i < n; ++i) {
+      const TColor32 x = a[i], y = c[i];
+      a[i] = TColor32(std::max(RedComponent(x), RedComponent(y))) << 16 |
+             TColor32(std::max(GreenComponent(x), GreenComponent(y))) << 8 | std::max(BlueComponent(x), BlueComponent(y));
+    }
+  }
+  for (TColor32* p = acc.Bits(); p != acc.Bits() + size_t(acc.Width()) * acc.Height(); ++p) *p = ~*p;
+  ApplyThroughMask(acc, target, mask);
+}
+
+void BlurEdge(TBitmap32& b, const TByteMap& mask) {
+  const int w = b.Width(), h = b.Height();
+  for (int x = 0; x < w; ++x) {
+    for (int y = 0; y < h; ++y) {
+      if (mask.Value(x, y) != 0) continue;
+      bool edge = false;
+      for (int dy = -1; dy <= 1 && !edge; ++dy)
+        for (int dx = -1; dx <= 1 && !edge; ++dx) edge = (dx || dy) && mask.Value(x + dx, y + dy) != 0;
+      if (!edge) continue;
+      const TColor32 n[4] = {b.Pixel(x + 1, y), b.Pixel(x - 1, y), b.Pixel(x, y - 1), b.Pixel(x, y + 1)};
+      uint32_t out = 0xFF000000u;
+      for (int shift : {16, 8, 0}) {
+        uint32_t s = 0;
+        for (TColor32 c : n) s += (c >> shift) & 0xFF;
+        out |= (s >> 2) << shift;
+      }
+      b.SetPixel(x, y, out);
+    }
+  }
+}
+
+}  // namespace kelvane

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace kelvane {
+
+// Progress of a long operation, shown by the application's progress window: a message,
+// the number of steps, one step at a time.
+class TProgress {
+public:
+  virtual ~TProgress() = default;
+  virtual void Begin(const std::string& message, int maximum) = 0;
+  virtual void Step() = 0;
+  virtual void End() = 0;
+};
+
+}  // namespace kelvane
