@@ -75,19 +75,29 @@ TBitmap32 FlipVertical(const TBitmap32& b) {
   return permute(b, b.Width(), h, [h](int x, int y) { return std::pair{x, h - 1 - y}; });
 }
 
+namespace {
+
+// floor() for values well inside the int range, without a library call.
+inline int fastFloor(double v) {
+  const int i = int(v);
+  return v < i ? i - 1 : i;
+}
+
+}  // namespace
+
 TBitmap32 RotateByAngle(const TBitmap32& b, double degrees) {
   const int w = b.Width(), h = b.Height();
-  TBitmap32 src = b;
-  for (int x = 0; x < w; ++x) {
-    src.SetPixel(x, 0, src.Pixel(x, 0) & 0x00FFFFFFu);
-    src.SetPixel(x, h - 1, src.Pixel(x, h - 1) & 0x00FFFFFFu);
-  }
-  for (int y = 0; y < h; ++y) {
-    src.SetPixel(0, y, src.Pixel(0, y) & 0x00FFFFFFu);
-    src.SetPixel(w - 1, y, src.Pixel(w - 1, y) & 0x00FFFFFFu);
-  }
-  TBitmap32 out = b;
-  out.Clear(0xFF000000u);
+  TBitmap32 out;
+  out.CopySettingsFrom(b);
+  out.SetSizeUninitialized(w, h);
+  if (w == 0 || h == 0) return out;
+  // The source's one-pixel border counts as transparent, so the rotated edges come out
+  // smooth over the black; beyond the border the nearest border pixel is read.
+  auto at = [&](int px, int py) {
+    const int cx = std::clamp(px, 0, w - 1), cy = std::clamp(py, 0, h - 1);
+    const TColor32 c = b.ScanLine(cy)[cx];
+    return (cx == 0 || cy == 0 || cx == w - 1 || cy == h - 1) ? c & 0x00FFFFFFu : c;
+  };
   const double a = degrees * std::numbers::pi / 180, c = std::cos(a), s = std::sin(a);
   const double cx = w / 2.0, cy = h / 2.0;
   const bool linear = b.StretchFilter == TStretchFilter::sfLinear;
@@ -98,23 +108,25 @@ TBitmap32 RotateByAngle(const TBitmap32& b, double degrees) {
         // The source point that lands on this pixel's centre (inverse rotation).
         const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
         const double sx = c * dx + s * dy + cx - 0.5, sy = -s * dx + c * dy + cy - 0.5;
-        TColor32 pixel;
-        if (linear) {
-          const double fx = std::floor(sx), fy = std::floor(sy);
-          const int ix = int(fx), iy = int(fy);
-          if (ix < -1 || iy < -1 || ix >= w || iy >= h) continue;
-          const uint32_t wx = uint32_t((sx - fx) * 256 + 0.5), wy = uint32_t((sy - fy) * 256 + 0.5);
-          auto at = [&](int px, int py) {
-            return px < 0 || py < 0 || px >= w || py >= h ? src.Pixel(std::clamp(px, 0, w - 1), std::clamp(py, 0, h - 1)) & 0x00FFFFFFu
-                                                           : src.ScanLine(py)[px];
-          };
-          pixel = LerpPixel(LerpPixel(at(ix, iy), at(ix + 1, iy), wx), LerpPixel(at(ix, iy + 1), at(ix + 1, iy + 1), wx), wy);
-        } else {
-          const int ix = int(std::floor(sx + 0.5)), iy = int(std::floor(sy + 0.5));
-          if (ix < 0 || iy < 0 || ix >= w || iy >= h) continue;
-          pixel = src.ScanLine(iy)[ix];
+        TColor32 pixel = 0;  // uncovered: stays black
+        if (sx >= -1 && sy >= -1 && sx < w && sy < h) {
+          if (linear) {
+            const int ix = fastFloor(sx), iy = fastFloor(sy);
+            const uint32_t wx = uint32_t((sx - ix) * 256 + 0.5), wy = uint32_t((sy - iy) * 256 + 0.5);
+            if (ix >= 1 && iy >= 1 && ix + 2 < w && iy + 2 < h) {  // clear of the border
+              const TColor32* r0 = b.ScanLine(iy) + ix;
+              const TColor32* r1 = r0 + w;
+              pixel = LerpPixel(LerpPixel(r0[0], r0[1], wx), LerpPixel(r1[0], r1[1], wx), wy);
+            } else {
+              pixel = LerpPixel(LerpPixel(at(ix, iy), at(ix + 1, iy), wx),
+                                LerpPixel(at(ix, iy + 1), at(ix + 1, iy + 1), wx), wy);
+            }
+          } else {
+            const int ix = fastFloor(sx + 0.5), iy = fastFloor(sy + 0.5);
+            if (ix >= 0 && iy >= 0 && ix < w && iy < h) pixel = at(ix, iy);
+          }
         }
-        row[x] = BlendPixel(pixel, row[x]);
+        row[x] = BlendPixel(pixel, 0xFF000000u);
       }
     }
   });
