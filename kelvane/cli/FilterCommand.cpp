@@ -27,10 +27,7 @@ public:
     auto it = values_.find(key);
     if (it == values_.end()) return fallback;
     used_[key] = true;
-    char* end = nullptr;
-    const double v = std::strtod(it->second.c_str(), &end);
-    if (it->second.empty() || *end) throw UsageError("--param " + key + ": not a number: " + it->second);
-    return v;
+    return ParseReal(it->second, "--param " + key);
   }
   std::string text(const std::string& key, const std::string& fallback) {
     auto it = values_.find(key);

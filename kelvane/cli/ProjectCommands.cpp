@@ -38,9 +38,7 @@ void save(TKVXFile2& doc, const std::string& path) {
 }
 
 int objectIndex(const TKVXFile2& doc, const std::string& text) {
-  char* end = nullptr;
-  const long v = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end) throw UsageError("OBJ: not a whole number: " + text);
+  const int64_t v = ParseInteger(text, "OBJ");
   if (v < 0 || v > doc.HighIndex())
     throw Failed("the project has no object " + text + " (it has " + std::to_string(doc.HighIndex() + 1) + ")");
   return int(v);
@@ -104,12 +102,7 @@ int cmdInfo(const std::vector<std::string>& a) {
   return 0;
 }
 
-double number(const std::string& field, const std::string& value) {
-  char* end = nullptr;
-  const double v = std::strtod(value.c_str(), &end);
-  if (value.empty() || *end) throw UsageError(field + ": not a number: " + value);
-  return v;
-}
+double number(const std::string& field, const std::string& value) { return ParseReal(value, field); }
 
 void setField(TKVXParamBlock& p, const std::string& field, const std::string& value) {
   auto byte = [&](uint8_t& b) {
@@ -198,7 +191,7 @@ int cmdSetTexture(const std::vector<std::string>& a) {
     t.FromLibrary = true;
     t.FromFile = false;
     t.LibraryName = a[2].substr(7, colon - 7).substr(0, 30);
-    t.LibraryIndex = int32_t(std::strtol(a[2].c_str() + colon + 1, nullptr, 10));
+    t.LibraryIndex = int32_t(ParseInteger(a[2].substr(colon + 1), "library index"));
     bmp = TBitmap32();
     (void)t.Get();
   } else {

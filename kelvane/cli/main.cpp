@@ -54,20 +54,8 @@ const char* kUsage =
 using cli::Failed;
 using cli::UsageError;
 
-int64_t integer(const std::string& s, const char* what) {
-  errno = 0;
-  char* end = nullptr;
-  const long long v = std::strtoll(s.c_str(), &end, 10);
-  if (s.empty() || *end || errno == ERANGE) throw UsageError(std::string(what) + ": not a whole number: " + s);
-  return v;
-}
-
-double real(const std::string& s, const char* what) {
-  char* end = nullptr;
-  const double v = std::strtod(s.c_str(), &end);
-  if (s.empty() || *end) throw UsageError(std::string(what) + ": not a number: " + s);
-  return v;
-}
+int64_t integer(const std::string& s, const char* what) { return cli::ParseInteger(s, what); }
+double real(const std::string& s, const char* what) { return cli::ParseReal(s, what); }
 
 std::vector<int64_t> integers(const std::string& s, size_t count, const char* what) {
   std::vector<int64_t> out;
