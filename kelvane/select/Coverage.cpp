@@ -1,0 +1,182 @@
+#include "Coverage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "../raster/ParallelRows.h"
+#include "HSL.h"
+
+namespace kelvane {
+
+TRect NormalisedMarquee(TPoint s, TPoint e) {
+  TRect r{std::min(s.x, e.x), std::min(s.y, e.y), std::max(s.x, e.x), std::max(s.y, e.y)};
+  if (r.Left == e.x) ++r.Right;
+  if (r.Bottom == s.y) ++r.Bottom;
+  return r;
+}
+
+void RectangleCoverage(TBitmap32& c, TPoint start, TPoint end) {
+  c.FillRect(NormalisedMarquee(start, end), 0xFFFFFFFFu);
+}
+
+namespace {
+
+constexpr int kSub = 4;  // samples per pixel along each axis
+
+// Adds, for every pixel of a row, how many of its samples lie inside; `inside(sx, sy)`
+// is asked for sample centres.
+inline TColor32 coverageColour(int count) {
+  const uint32_t v = uint32_t(count * 255 / (kSub * kSub));
+  return v << 24 | v << 16 | v << 8 | v;  // premultiplied white: coverage in every byte
+}
+
+}  // namespace
+
+void EllipseCoverage(TBitmap32& c, TPoint start, TPoint end) {
+  const TRect r = NormalisedMarquee(start, end);
+  const int cx = (r.Left + r.Right) >> 1, cy = (r.Top + r.Bottom) >> 1;
+  const double a = std::max(0.5, double((r.Right - r.Left) >> 1)), b = std::max(0.5, double((r.Bottom - r.Top) >> 1));
+  const int x0 = std::max(0, int(std::floor(cx - a))), x1 = std::min(c.Width(), int(std::ceil(cx + a)) + 1);
+  const int y0 = std::max(0, int(std::floor(cy - b))), y1 = std::min(c.Height(), int(std::ceil(cy + b)) + 1);
+  for (int y = y0; y < y1; ++y) {
+    TColor32* row = c.ScanLine(y);
+    for (int x = x0; x < x1; ++x) {
+      int count = 0;
+      for (int j = 0; j < kSub; ++j) {
+        const double dy = (y + (j + 0.5) / kSub - cy) / b;
+        for (int i = 0; i < kSub; ++i) {
+          const double dx = (x + (i + 0.5) / kSub - cx) / a;
+          count += dx * dx + dy * dy <= 1.0;
+        }
+      }
+      if (count) row[x] = count == kSub * kSub ? 0xFFFFFFFFu : coverageColour(count);
+    }
+  }
+}
+
+void FillPolygonAA(TBitmap32& target, const std::vector<std::pair<double, double>>& pts, TColor32 colour) {
+  if (pts.size() < 3 || target.Empty()) return;
+  double minY = pts[0].second, maxY = minY;
+  for (auto& p : pts) {
+    minY = std::min(minY, p.second);
+    maxY = std::max(maxY, p.second);
+  }
+  const int w = target.Width();
+  const int y0 = std::max(0, int(std::floor(minY))), y1 = std::min(target.Height(), int(std::ceil(maxY)) + 1);
+  std::vector<int> counts(size_t(w) + 2);
+  std::vector<std::pair<double, int>> crossings;
+  for (int y = y0; y < y1; ++y) {
+    std::fill(counts.begin(), counts.end(), 0);
+    bool any = false;
+    for (int j = 0; j < kSub; ++j) {
+      const double sy = y + (j + 0.5) / kSub;
+      crossings.clear();
+      for (size_t k = 0; k < pts.size(); ++k) {
+        const auto [ax, ay] = pts[k];
+        const auto [bx, by] = pts[(k + 1) % pts.size()];
+        if ((ay <= sy && by > sy) || (by <= sy && ay > sy))
+          crossings.push_back({ax + (sy - ay) * (bx - ax) / (by - ay), ay < by ? 1 : -1});
+      }
+      std::sort(crossings.begin(), crossings.end());
+      int winding = 0;
+      for (size_t k = 0; k + 1 < crossings.size(); ++k) {
+        winding += crossings[k].second;
+        if (winding == 0) continue;
+        // Samples at x + (i + 0.5) / kSub with xa <= sample < xb.
+        const double xa = crossings[k].first * kSub - 0.5, xb = crossings[k + 1].first * kSub - 0.5;
+        const long s0 = std::max(0L, long(std::ceil(xa))), s1 = std::min(long(w) * kSub, long(std::ceil(xb)));
+        for (long sx = s0; sx < s1; ++sx) ++counts[size_t(sx / kSub)];
+        any = any || s1 > s0;
+      }
+    }
+    if (!any) continue;
+    TColor32* row = target.ScanLine(y);
+    for (int x = 0; x < w; ++x) {
+      if (!counts[size_t(x)]) continue;
+      const uint8_t a = uint8_t(counts[size_t(x)] * 255 / (kSub * kSub));
+      const TColor32 c = (colour & 0x00FFFFFFu) | TColor32(Div255(uint32_t(AlphaComponent(colour)) * a)) << 24;
+      row[x] = BlendPixel(c, row[x]);
+    }
+  }
+}
+
+void PolygonCoverage(TBitmap32& c, const std::vector<TPoint>& points) {
+  std::vector<std::pair<double, double>> pts;
+  for (const TPoint& p : points) pts.push_back({double(p.x), double(p.y)});
+  // Coverage is drawn as white over the transparent raster: with premultiplied-style
+  // white, the red byte is the coverage (BlendPixel over 0 keeps colour, sets alpha),
+  // so draw into a byte count and write white scaled by it.
+  TBitmap32 alpha(c.Width(), c.Height(), 0);
+  FillPolygonAA(alpha, pts, 0xFFFFFFFFu);
+  for (size_t i = 0, n = size_t(c.Width()) * c.Height(); i < n; ++i) {
+    const uint32_t a = AlphaComponent(alpha.Bits()[i]);
+    if (a) c.Bits()[i] = a == 255 ? 0xFFFFFFFFu : (a << 24 | a << 16 | a << 8 | a);
+  }
+}
+
+namespace {
+
+inline bool within(TColor32 p, TColor32 ref, int t) {
+  return std::abs(int(RedComponent(p)) - RedComponent(ref)) <= t &&
+         std::abs(int(GreenComponent(p)) - GreenComponent(ref)) <= t &&
+         std::abs(int(BlueComponent(p)) - BlueComponent(ref)) <= t;
+}
+
+}  // namespace
+
+void ColorRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 ref, int t) {
+  ParallelRows(image.Height(), image.Width(), [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      const TColor32* in = image.ScanLine(y);
+      TColor32* out = c.ScanLine(y);
+      for (int x = 0; x < image.Width(); ++x)
+        if (within(in[x], ref, t)) out[x] = 0xFFFFFFFFu;
+    }
+  });
+}
+
+void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor32 ref, int t) {
+  const int w = image.Width(), h = image.Height();
+  c.Clear(0xFF000000u);
+  if (seed.x < 0 || seed.y < 0 || seed.x >= w || seed.y >= h) return;
+  std::vector<uint8_t> visited(size_t(w) * h, 0);
+  // A FIFO that keeps only the entries still to expand: the breadth-first order, in
+  // memory proportional to the front of the fill, not to its area.
+  std::vector<TPoint> queue{seed};
+  size_t read = 0;
+  while (read < queue.size()) {
+    const TPoint p = queue[read++];
+    const TPoint next[4] = {{p.x + 1, p.y}, {p.x - 1, p.y}, {p.x, p.y + 1}, {p.x, p.y - 1}};
+    for (const TPoint& n : next) {
+      if (n.x < 0 || n.y < 0 || n.x >= w || n.y >= h) continue;
+      uint8_t& v = visited[size_t(n.y) * w + n.x];
+      if (v || !within(image.ScanLine(n.y)[n.x], ref, t)) continue;
+      v = 1;
+      queue.push_back(n);
+    }
+    if (read > 75000) {  // drop the expanded entries
+      queue.erase(queue.begin(), queue.begin() + std::ptrdiff_t(read));
+      read = 0;
+    }
+  }
+  for (size_t i = 0; i < visited.size(); ++i)
+    if (visited[i]) c.Bits()[i] = 0xFFFFFFFFu;
+}
+
+void HSLRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 ref, float dH, float dS, float dL) {
+  const THSL r = RGBToHSL(ref);
+  ParallelRows(image.Height(), image.Width(), [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      const TColor32* in = image.ScanLine(y);
+      TColor32* out = c.ScanLine(y);
+      for (int x = 0; x < image.Width(); ++x) {
+        const THSL p = RGBToHSL(in[x]);
+        const bool hit = std::fabs(p.H - r.H) < dH && std::fabs(p.S - r.S) < dS && std::fabs(p.L - r.L) < dL;
+        out[x] = hit ? 0xFFFFFFFFu : 0xFF000000u;
+      }
+    }
+  });
+}
+
+}  // namespace kelvane

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "project/TempFiles.h"
+#include "select/GBlur1byte.h"
+#include "select/Selection.h"
+#include "select/SelectionDisplay.h"
+
+namespace kelvane {
+namespace {
+
+int covered(const TBitmap32& c, int x, int y) { return RedComponent(c.Pixel(x, y)); }
+
+TEST(Marquee, RectanglesDraggedEitherWayAndClicks) {
+  TBitmap32 c(40, 40);
+  RectangleCoverage(c, {10, 10}, {20, 20});
+  EXPECT_EQ(covered(c, 10, 10), 255);
+  EXPECT_EQ(covered(c, 19, 19), 255);
+  EXPECT_EQ(covered(c, 20, 20), 0);
+  TBitmap32 back(40, 40);
+  RectangleCoverage(back, {20, 20}, {10, 10});
+  EXPECT_EQ(covered(back, 20, 20), 255);  // leftward and upward reach one further
+  EXPECT_EQ(covered(back, 21, 21), 0);
+  EXPECT_EQ(NormalisedMarquee({5, 7}, {5, 7}), (TRect{5, 7, 6, 8}));  // a click: one pixel
+}
+
+TEST(Marquee, EllipsesAreFullInsideAndPartialOnTheEdge) {
+  TBitmap32 c(60, 40);
+  EllipseCoverage(c, {10, 10}, {50, 30});
+  EXPECT_EQ(covered(c, 30, 20), 255);
+  EXPECT_EQ(covered(c, 11, 11), 0);  // the corner of the box is outside
+  int partial = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) partial += covered(c, x, y) > 0 && covered(c, x, y) < 255;
+  EXPECT_GT(partial, 0);
+}
+
+TEST(Polygon, NonZeroFillWithAntialiasedEdges) {
+  TBitmap32 c(30, 30);
+  PolygonCoverage(c, {{2, 2}, {20, 2}, {20, 20}, {2, 20}});
+  EXPECT_EQ(covered(c, 10, 10), 255);
+  EXPECT_EQ(covered(c, 25, 25), 0);
+  TBitmap32 diag(30, 30);
+  PolygonCoverage(diag, {{0, 0}, {20, 0}, {0, 20}});
+  const int edge = covered(diag, 10, 9);  // cut by the hypotenuse
+  EXPECT_GT(edge, 0);
+  EXPECT_LT(edge, 255);
+  TBitmap32 few(10, 10);
+  PolygonCoverage(few, {{1, 1}, {5, 5}});
+  EXPECT_EQ(covered(few, 3, 3), 0);
+}
+
+TEST(Combine, AddSubtractAndTheRuleOf240) {
+  TByteMap mask(4, 1);
+  TBitmap32 c(4, 1, 0);
+  mask.SetValue(0, 0, 100);
+  c.SetPixel(0, 0, 0xFFFFFFFFu);
+  mask.SetValue(1, 0, 241);  // untouched by the shape
+  CombineCoverage(mask, c, TCombineMode::cmAdd);
+  EXPECT_EQ(mask.Value(0, 0), 255);
+  EXPECT_EQ(mask.Value(1, 0), 255);
+
+  TByteMap m2(3, 1);
+  m2.SetValue(0, 0, 255);
+  m2.SetValue(1, 0, 100);
+  TBitmap32 half(3, 1, 0);
+  half.SetPixel(0, 0, 0xFF808080u);
+  half.SetPixel(1, 0, 0xFF808080u);
+  CombineCoverage(m2, half, TCombineMode::cmSubtract);
+  EXPECT_EQ(m2.Value(0, 0), 127);
+  EXPECT_EQ(m2.Value(1, 0), 100);
+
+  TByteMap m3(1, 1, 255), other(1, 1, 100);
+  ExcludeMask(m3, other);
+  EXPECT_EQ(m3.Value(0, 0), 155);
+}
+
+TEST(GBlur, UniformStaysWithinOneZeroStaysZeroAndASpotSpreadsBoundedly) {
+  TByteMap uniform(20, 15, 200);
+  GBlur(uniform, 4);
+  for (int y = 0; y < 15; ++y)
+    for (int x = 0; x < 20; ++x) ASSERT_GE(uniform.Value(x, y), 199);
+  TByteMap zero(10, 10, 0);
+  GBlur(zero, 7);
+  EXPECT_EQ(zero, TByteMap(10, 10, 0));
+  TByteMap spot(81, 81, 0);
+  spot.SetValue(40, 40, 255);
+  GBlur(spot, 3);
+  const int s = int(GBlurKernel(3).size() / 2);
+  for (int y = 0; y < 81; ++y)
+    for (int x = 0; x < 81; ++x)
+      if (std::abs(x - 40) > s || std::abs(y - 40) > s) {
+        ASSERT_EQ(spot.Value(x, y), 0);
+      }
+  EXPECT_GT(spot.Value(40, 40), 0);
+  TByteMap untouched(5, 5, 9);
+  GBlur(untouched, 0);  // feather 0 skips
+  EXPECT_EQ(untouched, TByteMap(5, 5, 9));
+}
+
+TEST(ColourTools, RgbRangeToleranceOne) {
+  TBitmap32 img(3, 1);
+  img.SetPixel(0, 0, Color32(100, 100, 100));
+  img.SetPixel(1, 0, Color32(101, 100, 100));
+  img.SetPixel(2, 0, Color32(102, 100, 100));
+  TBitmap32 c(3, 1, 0);
+  ColorRangeCoverage(c, img, Color32(100, 100, 100), 1);
+  EXPECT_EQ(covered(c, 0, 0), 255);
+  EXPECT_EQ(covered(c, 1, 0), 255);
+  EXPECT_EQ(covered(c, 2, 0), 0);
+}
+
+TEST(ColourTools, MagicWandFollowsFourConnectedPathsOfTheReferenceColour) {
+  TBitmap32 uniform(8, 6, 0xFF445566u), c(8, 6);
+  MagicWandCoverage(c, uniform, {3, 3}, 0xFF445566u, 30);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) ASSERT_EQ(c.Pixel(x, y), 0xFFFFFFFFu);
+  // A diagonal line: no 4-connected step, so only the seed's own neighbours... none.
+  TBitmap32 diag(6, 6, 0xFF000000u);
+  for (int i = 0; i < 6; ++i) diag.SetPixel(i, i, 0xFFFFFFFFu);
+  MagicWandCoverage(c = TBitmap32(6, 6), diag, {2, 2}, 0xFFFFFFFFu, 10);
+  EXPECT_EQ(c.Pixel(2, 2), 0xFF000000u);  // the seed is reached back by nobody
+  EXPECT_EQ(c.Pixel(3, 3), 0xFF000000u);
+  // A gradient: stops where the colour is more than T from the seed's.
+  TBitmap32 grad(40, 1);
+  for (int x = 0; x < 40; ++x) grad.SetPixel(x, 0, Color32(uint8_t(x * 5), 0, 0));
+  MagicWandCoverage(c = TBitmap32(40, 1), grad, {0, 0}, grad.Pixel(0, 0), 30);
+  EXPECT_EQ(c.Pixel(6, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(c.Pixel(7, 0), 0xFF000000u);
+  MagicWandCoverage(c, grad, {-1, 0}, grad.Pixel(0, 0), 30);  // outside: nothing
+  EXPECT_EQ(c.Pixel(0, 0), 0xFF000000u);
+}
+
+TEST(ColourTools, HslRangeHasNoHueWrap) {
+  TBitmap32 img(3, 1);
+  img.SetPixel(0, 0, 0xFF808080u);  // grey, hue 0
+  img.SetPixel(1, 0, 0xFFFF0000u);  // red, hue 0
+  img.SetPixel(2, 0, 0xFFFF0008u);  // hue just below 1
+  TBitmap32 c(3, 1);
+  HSLRangeCoverage(c, img, 0xFFC04040u, 0.01f, 1, 1);
+  EXPECT_EQ(covered(c, 0, 0), 255);
+  EXPECT_EQ(covered(c, 1, 0), 255);
+  EXPECT_EQ(covered(c, 2, 0), 0);
+}
+
+TEST(Commit, RecordsBeforeAndAfterFeathersAndCutsOthersOut) {
+  const TBitmap32 image(20, 20, 0xFF808080u);
+  TByteMap mask(20, 20, 0), other(20, 20, 0);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 10; ++x) other.SetValue(x, y, 255);
+  THistory history;
+  history.SetCurrent(&mask, nullptr);
+  TSelectionGesture g;
+  g.tool = TSelectionTool::stRectangle;
+  g.start = {0, 0};
+  g.end = {20, 20};
+  TSelectionSettings s;
+  s.overlapping = true;
+  s.otherMasks = {&other, &mask};  // the current mask among them is skipped
+  CommitSelection(mask, image, g, s, &history);
+  EXPECT_EQ(mask.Value(5, 5), 0);
+  EXPECT_EQ(mask.Value(15, 5), 255);
+  EXPECT_TRUE(history.Undo());
+  EXPECT_EQ(mask.Value(15, 5), 0);
+  EXPECT_TRUE(history.Redo());
+  EXPECT_EQ(mask.Value(15, 5), 255);
+
+  s = {};
+  s.feather = 2;
+  g.start = {5, 5};
+  g.end = {15, 15};
+  CommitSelection(mask, image, g, s, &history);
+  EXPECT_GT(mask.Value(10, 10), 240);
+  EXPECT_GT(mask.Value(4, 10), 0);   // feathered past the edge
+  EXPECT_LT(mask.Value(5, 10), 255);
+
+  const TByteMap before = mask;
+  TSelectionGesture none;
+  CommitSelection(mask, image, none, s, &history);
+  EXPECT_EQ(mask, before);
+}
+
+TEST(MaskCommands, InvertDeselectAndSelectAll) {
+  TByteMap mask(3, 3, 10);
+  InvertMask(mask);
+  EXPECT_EQ(mask.Value(1, 1), 245);
+  EXPECT_FALSE(Deselect(mask, 0.7f, nullptr));  // a scene document keeps its selection
+  EXPECT_EQ(mask.Value(1, 1), 245);
+  EXPECT_TRUE(Deselect(mask, 0, nullptr));
+  EXPECT_EQ(mask.Value(1, 1), 0);
+  EXPECT_FALSE(SelectAll(mask, 2));
+  EXPECT_EQ(mask.Value(1, 1), 0);
+  EXPECT_TRUE(SelectAll(mask, 1));
+  EXPECT_EQ(mask.Value(2, 2), 255);
+}
+
+TEST(Display, NearestNeighbourMaskAndMarchingAnts) {
+  TByteMap source(10, 10, 0);
+  source.SetValue(4, 4, 255);
+  const TByteMap d = DisplayMask(source, 20, 20, 1.0, 0, 0);
+  EXPECT_EQ(d.Width(), 22);
+  // u - 1 = 4 * 11/10 = 4.4: display pixel 5 shows source pixel 4.
+  EXPECT_EQ(d.Value(5, 5), 255);
+  EXPECT_EQ(d.Value(0, 0), 0);
+  for (int k = 0; k < 10; ++k) EXPECT_EQ(TMarchingAnts::Colour(k, 0, 0), k <= 5 ? 0xFFFFFFFFu : 0xFF000000u);
+  TMarchingAnts ants;
+  TBitmap32 layer(22, 22, 0);
+  ants.Tick(layer, d, {0, 0, 21, 21});  // builds the cache
+  EXPECT_EQ(ants.Phase(), 50);
+  EXPECT_FALSE(ants.Edge().empty());
+  EXPECT_EQ(layer.Pixel(5, 5), 0u);
+  ants.Tick(layer, d, {0, 0, 21, 21});  // draws it
+  EXPECT_EQ(ants.Phase(), 49);
+  EXPECT_NE(layer.Pixel(ants.Edge()[0].x, ants.Edge()[0].y), 0u);
+}
+
+}  // namespace
+}  // namespace kelvane
