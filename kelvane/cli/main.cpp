@@ -13,6 +13,7 @@
 #include "Json.h"
 #include "FilterCommand.h"
 #include "ProjectCommands.h"
+#include "SelectCommand.h"
 #include "drape/KVXGridTools.h"
 #include "raster/FileIO.h"
 
@@ -21,7 +22,7 @@ using namespace kelvane;
 namespace {
 
 const char* kUsage =
-    "usage: kelvane-cli grid|project|filter COMMAND ...\n"
+    "usage: kelvane-cli grid|project|filter|select COMMAND ...\n"
     "\n"
     "  grid lattice W H OUT.kvg [--cell CW,CH]    the default lattice over a W x H image\n"
     "  grid divide W H L,T,R,B COLS ROWS OUT.kvg  a lattice over a pixel rectangle\n"
@@ -49,7 +50,13 @@ const char* kUsage =
     "        npr (noise intensity distortion mode=find-edge|sobel seed)\n"
     "        replace-color (ref=RRGGBB H kS kL deltaH deltaS deltaL)\n"
     "        balance (brightness contrast gamma)  rotate-90 rotate-180 rotate-270 flip-h flip-v\n"
-    "        rotate (angle filter=linear|nearest)  resize (width height filter)\n";
+    "        rotate (angle filter=linear|nearest)  resize (width height filter)\n"
+    "\n"
+    "  select TOOL PICTURE MASK_IN|- MASK_OUT [--mode replace|add|subtract] [--feather R]\n"
+    "        rectangle|ellipse --from X,Y --to X,Y    polygon|lasso --points X,Y;X,Y;...\n"
+    "        wand --seed X,Y [--color RRGGBB] [--tolerance T]\n"
+    "        color-range --color RRGGBB [--tolerance T]\n"
+    "        hsl-range --color RRGGBB [--dh 1..50] [--ds 0..1] [--dl 0..1]\n";
 
 using cli::Failed;
 using cli::UsageError;
@@ -230,6 +237,7 @@ int main(int argc, char** argv) {
     if (words[0] == "grid") return grid({words.begin() + 1, words.end()});
     if (words[0] == "project") return cli::ProjectCommand({words.begin() + 1, words.end()});
     if (words[0] == "filter") return cli::FilterCommand({words.begin() + 1, words.end()});
+    if (words[0] == "select") return cli::SelectCommand({words.begin() + 1, words.end()});
     throw UsageError("unknown command " + words[0]);
   } catch (const UsageError& e) {
     std::fprintf(stderr, "kelvane-cli: %s\n%s", e.what(), kUsage);

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "project/TempFiles.h"
 #include "select/GBlur1byte.h"
+#include "select/MaskEdit.h"
 #include "select/Selection.h"
 #include "select/SelectionDisplay.h"
 
@@ -212,6 +213,70 @@ TEST(Display, NearestNeighbourMaskAndMarchingAnts) {
   ants.Tick(layer, d, {0, 0, 21, 21});  // draws it
   EXPECT_EQ(ants.Phase(), 49);
   EXPECT_NE(layer.Pixel(ants.Edge()[0].x, ants.Edge()[0].y), 0u);
+}
+
+}  // namespace
+}  // namespace kelvane
+
+namespace kelvane {
+namespace {
+
+TEST(MaskEditor, OkWithoutPaintingKeepsTheMaskExactly) {
+  TByteMap mask(9, 7);
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 9; ++x) mask.SetValue(x, y, uint8_t(x * 29 + y));
+  EXPECT_EQ(TMaskEditor(mask).Result(), mask);
+}
+
+TEST(MaskEditor, OneBrushClickRaisesTheCentreAndLeavesTheFarPixels) {
+  TByteMap mask(120, 120, 0);
+  TMaskEditor editor(mask);
+  editor.Press({60, 60}, true);
+  editor.Release();
+  const TByteMap out = editor.Result();
+  EXPECT_GE(out.Value(60, 60), 223);
+  EXPECT_EQ(out.Value(60 + 25, 60), 0);
+  EXPECT_EQ(out.Value(60, 60 - 26), 0);
+  const TBitmap32 stamp = TMaskEditor::BrushStamp(50, 100, 0xFFFF0000u);
+  EXPECT_EQ(AlphaComponent(stamp.Pixel(25, 25)), 223);
+  EXPECT_EQ(AlphaComponent(stamp.Pixel(0, 25)), 0);
+}
+
+TEST(MaskEditor, StampsFollowTheStepsAndOpacityZeroPaintsNothing) {
+  const auto centres = TMaskEditor::StampCentres({0, 0}, {40, 0}, 10);
+  ASSERT_EQ(centres.size(), 4u);
+  EXPECT_EQ(centres[0], (TPoint{10, 0}));
+  EXPECT_EQ(centres[3], (TPoint{40, 0}));
+  EXPECT_TRUE(TMaskEditor::StampCentres({0, 0}, {6, 0}, 10).empty());
+  const auto diagonal = TMaskEditor::StampCentres({0, 0}, {10, 10}, 10);
+  ASSERT_EQ(diagonal.size(), 1u);
+  EXPECT_EQ(diagonal[0], (TPoint{8, 8}));  // 8 diagonal steps: 11.3 pixels
+
+  TByteMap mask(60, 60, 50);
+  TMaskEditor editor(mask);
+  editor.Opacity = 0;
+  editor.Press({30, 30}, true);
+  editor.Move({40, 35});
+  editor.Release();
+  EXPECT_EQ(editor.Result(), mask);
+}
+
+TEST(MaskEditor, PencilPaintsAndTheRightButtonErases) {
+  TByteMap mask(60, 30, 0);
+  TMaskEditor editor(mask);
+  editor.Pencil = true;
+  editor.BrushSize = 6;
+  editor.Press({10, 15}, true);
+  editor.Move({50, 15});
+  editor.Release();
+  TByteMap painted = editor.Result();
+  EXPECT_EQ(painted.Value(30, 15), 255);
+  EXPECT_EQ(painted.Value(30, 25), 0);
+  editor.Press({30, 15}, false);
+  editor.Move({31, 15});
+  editor.Release();
+  EXPECT_EQ(editor.Result().Value(30, 15), 0);
+  EXPECT_EQ(editor.Result().Value(45, 15), 255);
 }
 
 }  // namespace

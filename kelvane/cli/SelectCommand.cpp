@@ -1,0 +1,124 @@
+#include "SelectCommand.h"
+
+#include <cstdlib>
+#include <map>
+#include <optional>
+
+#include "CliErrors.h"
+#include "raster/PictureFormats.h"
+#include "select/Selection.h"
+
+namespace kelvane::cli {
+namespace {
+
+TPoint point(const std::string& text, const std::string& what) {
+  const size_t comma = text.find(',');
+  if (comma == std::string::npos) throw UsageError(what + ": expected X,Y, got " + text);
+  return {int(ParseInteger(text.substr(0, comma), what)), int(ParseInteger(text.substr(comma + 1), what))};
+}
+
+TColor32 colour(const std::string& text) {
+  if (text.size() != 6) throw UsageError("--color: expected RRGGBB");
+  char* end = nullptr;
+  const unsigned long v = std::strtoul(text.c_str(), &end, 16);
+  if (*end) throw UsageError("--color: expected RRGGBB");
+  return 0xFF000000u | TColor32(v);
+}
+
+}  // namespace
+
+int SelectCommand(const std::vector<std::string>& words) {
+  std::vector<std::string> pos;
+  std::map<std::string, std::string> opt;
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (words[i].rfind("--", 0) == 0) {
+      if (i + 1 >= words.size()) throw UsageError(words[i] + " needs a value");
+      opt[words[i].substr(2)] = words[i + 1];
+      ++i;
+    } else {
+      pos.push_back(words[i]);
+    }
+  }
+  if (pos.size() != 4) throw UsageError("expected TOOL PICTURE MASK_IN|- MASK_OUT");
+  auto take = [&](const std::string& key) -> std::optional<std::string> {
+    auto it = opt.find(key);
+    if (it == opt.end()) return std::nullopt;
+    std::string v = it->second;
+    opt.erase(it);
+    return v;
+  };
+  auto picture = LoadPicture(pos[1]);
+  if (!picture) throw Failed(picture.error());
+  const TBitmap32& image = picture.value();
+  TByteMap mask(image.Width(), image.Height(), 0);
+  if (pos[2] != "-") {
+    auto m = LoadPicture(pos[2]);
+    if (!m) throw Failed(m.error());
+    if (m->Width() != image.Width() || m->Height() != image.Height()) throw Failed("the mask is not the picture's size");
+    for (int y = 0; y < image.Height(); ++y)
+      for (int x = 0; x < image.Width(); ++x) mask.SetValue(x, y, Intensity(m->Pixel(x, y)));
+  }
+
+  TSelectionGesture g;
+  const std::string& tool = pos[0];
+  if (tool == "rectangle" || tool == "ellipse") {
+    g.tool = tool == "rectangle" ? TSelectionTool::stRectangle : TSelectionTool::stEllipse;
+    const auto from = take("from"), to = take("to");
+    if (!from || !to) throw UsageError(tool + " needs --from X,Y --to X,Y");
+    g.start = point(*from, "--from");
+    g.end = point(*to, "--to");
+  } else if (tool == "polygon" || tool == "lasso") {
+    g.tool = tool == "polygon" ? TSelectionTool::stPolygon : TSelectionTool::stLasso;
+    const auto points = take("points");
+    if (!points) throw UsageError(tool + " needs --points X,Y;X,Y;...");
+    size_t start = 0;
+    while (start <= points->size()) {
+      const size_t semi = points->find(';', start);
+      const std::string item = points->substr(start, semi - start);
+      if (!item.empty()) g.vertices.push_back(point(item, "--points"));
+      if (semi == std::string::npos) break;
+      start = semi + 1;
+    }
+  } else if (tool == "wand" || tool == "color-range" || tool == "hsl-range") {
+    g.tool = tool == "wand" ? TSelectionTool::stMagicWand
+             : tool == "color-range" ? TSelectionTool::stColorRange : TSelectionTool::stHSLRange;
+    if (auto s = take("seed")) g.end = point(*s, "--seed");
+    else if (tool == "wand") throw UsageError("wand needs --seed X,Y");
+    const auto c = take("color");
+    const TColor32 ref = c ? colour(*c) : image.Pixel(g.end.x, g.end.y);
+    if (!c && tool != "wand") throw UsageError(tool + " needs --color RRGGBB");
+    g.colourUnderPointer = g.colourAtPress = ref;
+    if (auto t = take("tolerance")) {
+      g.tolerance = int(ParseInteger(*t, "--tolerance"));
+      if (g.tolerance < 1 || g.tolerance > 100) throw UsageError("--tolerance must be 1..100");
+    }
+    if (auto v = take("dh")) g.dH = float(ParseReal(*v, "--dh") / 1000);
+    if (auto v = take("ds")) g.dS = float(ParseReal(*v, "--ds"));
+    if (auto v = take("dl")) g.dL = float(ParseReal(*v, "--dl"));
+  } else {
+    throw UsageError("unknown selection tool " + tool);
+  }
+  TSelectionSettings s;
+  if (auto m = take("mode")) {
+    if (*m == "replace") s.mode = TCombineMode::cmReplace;
+    else if (*m == "add") s.mode = TCombineMode::cmAdd;
+    else if (*m == "subtract") s.mode = TCombineMode::cmSubtract;
+    else throw UsageError("--mode: replace, add or subtract");
+  }
+  if (auto f = take("feather")) {
+    s.feather = int(ParseInteger(*f, "--feather"));
+    if (s.feather < 0 || s.feather > 100) throw UsageError("--feather must be 0..100");
+  }
+  if (!opt.empty()) throw UsageError("--" + opt.begin()->first + " means nothing to " + tool);
+  CommitSelection(mask, image, g, s, nullptr);
+  TBitmap32 out(mask.Width(), mask.Height());
+  for (int y = 0; y < mask.Height(); ++y)
+    for (int x = 0; x < mask.Width(); ++x) {
+      const uint8_t v = mask.Value(x, y);
+      out.SetPixel(x, y, Color32(v, v, v));
+    }
+  if (Status st = SavePicture(pos[3], out); !st) throw Failed(st.error());
+  return 0;
+}
+
+}  // namespace kelvane::cli
