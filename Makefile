@@ -53,6 +53,7 @@ bench: build
 	$(BUILD)/bench/kelvane_bench
 	$(BUILD)/bench/kelvane_project_bench
 	$(BUILD)/bench/kelvane_filters_bench
+	$(BUILD)/bench/kelvane_select_bench
 
 # Each fuzz target for FUZZ_SECONDS, keeping its corpus under fuzz/corpus/.
 fuzz: deps

@@ -82,5 +82,15 @@ check "masked blur" 0 "$(status "$CLI" filter blur "$work/pic.bmp" "$work/mb.png
 check "unknown filter" 2 "$(status "$CLI" filter smudge "$work/pic.bmp" "$work/x.png")"
 check "parameter the filter does not take" 2 "$(status "$CLI" filter blur "$work/pic.bmp" "$work/x.png" --param angle=3)"
 
+# Selections, written as grey PNG masks.
+check "select rectangle" 0 "$(status "$CLI" select rectangle "$work/pic.bmp" - "$work/m.png" --from 0,0 --to 1,1)"
+check "select ellipse feathered" 0 "$(status "$CLI" select ellipse "$work/pic.bmp" - "$work/e.png" --from 0,0 --to 2,2 --feather 1)"
+check "select wand over a mask" 0 "$(status "$CLI" select wand "$work/pic.bmp" "$work/m.png" "$work/w.png" --seed 0,0 --mode add --tolerance 10)"
+check "select polygon" 0 "$(status "$CLI" select polygon "$work/pic.bmp" - "$work/p.png" --points "0,0;2,0;2,2")"
+check "select hsl" 0 "$(status "$CLI" select hsl-range "$work/pic.bmp" - "$work/h.png" --color FF0000 --dh 10)"
+check "select needs its points" 2 "$(status "$CLI" select rectangle "$work/pic.bmp" - "$work/x.png" --from 0,0)"
+check "unknown selection option" 2 "$(status "$CLI" select wand "$work/pic.bmp" - "$work/x.png" --seed 0,0 --radius 3)"
+check "bad mode" 2 "$(status "$CLI" select color-range "$work/pic.bmp" - "$work/x.png" --color 000000 --mode xor)"
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
