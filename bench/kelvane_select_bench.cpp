@@ -31,7 +31,7 @@ const TBitmap32& picture() {
     TBitmap32 p(kW, kH, 0xFF6080A0u);
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x)
-        if ((x / 50 + y / 40) % 7 == 0) p.ScanLine(y)[x] = 0xFF202020u;
+        if ((x / 50) % 7 == 0 && (y / 40) % 7 == 0) p.ScanLine(y)[x] = 0xFF202020u;  // isolated dark blocks
     return p;
   }();
   return b;

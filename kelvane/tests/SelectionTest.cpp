@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "TestSupport.h"
 #include "project/TempFiles.h"
 #include "select/GBlur1byte.h"
@@ -130,6 +133,44 @@ TEST(ColourTools, MagicWandFollowsFourConnectedPathsOfTheReferenceColour) {
   EXPECT_EQ(c.Pixel(7, 0), 0xFF000000u);
   MagicWandCoverage(c, grad, {-1, 0}, grad.Pixel(0, 0), 30);  // outside: nothing
   EXPECT_EQ(c.Pixel(0, 0), 0xFF000000u);
+}
+
+// The wand as the breadth-first queue describes it, for comparison.
+TBitmap32 queueWand(const TBitmap32& img, TPoint seed, TColor32 ref, int t) {
+  const int w = img.Width(), h = img.Height();
+  TBitmap32 c(w, h, 0xFF000000u);
+  if (seed.x < 0 || seed.y < 0 || seed.x >= w || seed.y >= h) return c;
+  std::vector<char> visited(size_t(w) * h, 0);
+  std::vector<TPoint> q{seed};
+  auto ok = [&](TColor32 p) {
+    return std::abs(RedComponent(p) - RedComponent(ref)) <= t && std::abs(GreenComponent(p) - GreenComponent(ref)) <= t &&
+           std::abs(BlueComponent(p) - BlueComponent(ref)) <= t;
+  };
+  for (size_t r = 0; r < q.size(); ++r) {
+    const TPoint p = q[r];
+    for (TPoint n : {TPoint{p.x + 1, p.y}, TPoint{p.x - 1, p.y}, TPoint{p.x, p.y + 1}, TPoint{p.x, p.y - 1}}) {
+      if (n.x < 0 || n.y < 0 || n.x >= w || n.y >= h || visited[size_t(n.y) * w + n.x] || !ok(img.Pixel(n.x, n.y))) continue;
+      visited[size_t(n.y) * w + n.x] = 1;
+      q.push_back(n);
+    }
+  }
+  for (size_t i = 0; i < visited.size(); ++i)
+    if (visited[i]) c.Bits()[i] = 0xFFFFFFFFu;
+  return c;
+}
+
+TEST(ColourTools, SpanFilledWandSelectsWhatTheQueueSelects) {
+  std::mt19937 gen(11);
+  for (int trial = 0; trial < 40; ++trial) {
+    TBitmap32 img(17, 13);
+    for (int i = 0; i < 17 * 13; ++i) img.Bits()[i] = gen() % 3 ? 0xFF808080u : 0xFF000000u | (gen() & 0xFFFFFF);
+    const TPoint seed{int(gen() % 17), int(gen() % 13)};
+    const TColor32 ref = trial % 2 ? img.Pixel(seed.x, seed.y) : 0xFF808080u;
+    TBitmap32 fast(17, 13);
+    MagicWandCoverage(fast, img, seed, ref, 20);
+    const TBitmap32 slow = queueWand(img, seed, ref, 20);
+    ASSERT_TRUE(std::equal(fast.Bits(), fast.Bits() + 17 * 13, slow.Bits())) << "trial " << trial;
+  }
 }
 
 TEST(ColourTools, HslRangeHasNoHueWrap) {
