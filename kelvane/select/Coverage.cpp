@@ -136,52 +136,38 @@ void ColorRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 ref, int 
   });
 }
 
-// The breadth-first wand selects, whatever its visiting order, every accepted pixel
-// 4-connected to an accepted neighbour of the seed, and the seed itself only when it is
-// accepted and has such a neighbour. Span filling finds the same set much faster.
+// Breadth-first from the seed through a fixed queue of 80001 entries that is compacted
+// in place once it holds more than 75000, so any region fills in constant queue memory.
+// The seed is not marked visited: it is selected only if a neighbour reaches back to it.
 void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor32 ref, int t) {
+  constexpr int kQueue = 80001, kCompactAbove = 75000;
   const int w = image.Width(), h = image.Height();
   c.Clear(0xFF000000u);
   if (seed.x < 0 || seed.y < 0 || seed.x >= w || seed.y >= h) return;
   std::vector<uint8_t> visited(size_t(w) * h, 0);
-  auto open = [&](int x, int y) {
-    return !visited[size_t(y) * w + x] && within(image.ScanLine(y)[x], ref, t);
-  };
-  // The seed takes no part until a neighbour reaches back: closed while filling from its
-  // neighbours, then opened if one of them was accepted.
-  const size_t seedIndex = size_t(seed.y) * w + seed.x;
-  visited[seedIndex] = 1;
-  std::vector<TPoint> stack;
-  const TPoint next[4] = {{seed.x + 1, seed.y}, {seed.x - 1, seed.y}, {seed.x, seed.y + 1}, {seed.x, seed.y - 1}};
-  bool reached = false;
-  for (const TPoint& n : next)
-    if (n.x >= 0 && n.y >= 0 && n.x < w && n.y < h && within(image.ScanLine(n.y)[n.x], ref, t)) {
-      stack.push_back(n);
-      reached = true;
+  std::vector<TPoint> queue(kQueue);
+  int count = 1, read = 0;
+  queue[0] = seed;
+  while (read < count) {
+    const TPoint p = queue[size_t(read)];
+    const TPoint next[4] = {{p.x + 1, p.y}, {p.x - 1, p.y}, {p.x, p.y + 1}, {p.x, p.y - 1}};
+    for (const TPoint& n : next) {
+      if (n.x < 0 || n.y < 0 || n.x >= w || n.y >= h) continue;
+      uint8_t& v = visited[size_t(n.y) * w + n.x];
+      if (v || !within(image.ScanLine(n.y)[n.x], ref, t)) continue;
+      v = 1;
+      queue[size_t(count++)] = n;
     }
-  visited[seedIndex] = 0;
-  if (reached && within(image.ScanLine(seed.y)[seed.x], ref, t)) stack.push_back(seed);
-  else visited[seedIndex] = 2;  // never selected
-  while (!stack.empty()) {
-    const TPoint p = stack.back();
-    stack.pop_back();
-    if (!open(p.x, p.y)) continue;
-    int x0 = p.x, x1 = p.x;
-    while (x0 > 0 && open(x0 - 1, p.y)) --x0;
-    while (x1 < w - 1 && open(x1 + 1, p.y)) ++x1;
-    for (int x = x0; x <= x1; ++x) visited[size_t(p.y) * w + x] = 1;
-    for (int ny : {p.y - 1, p.y + 1}) {
-      if (ny < 0 || ny >= h) continue;
-      bool run = false;
-      for (int x = x0; x <= x1; ++x) {
-        const bool o = open(x, ny);
-        if (o && !run) stack.push_back({x, ny});
-        run = o;
-      }
+    if (count <= kCompactAbove) {
+      ++read;
+    } else {
+      std::copy(queue.begin() + read + 1, queue.begin() + count, queue.begin());
+      count -= read + 1;
+      read = 0;
     }
   }
   for (size_t i = 0; i < visited.size(); ++i)
-    if (visited[i] == 1) c.Bits()[i] = 0xFFFFFFFFu;
+    if (visited[i]) c.Bits()[i] = 0xFFFFFFFFu;
 }
 
 void HSLRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 ref, float dH, float dS, float dL) {

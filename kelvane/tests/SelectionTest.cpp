@@ -135,7 +135,7 @@ TEST(ColourTools, MagicWandFollowsFourConnectedPathsOfTheReferenceColour) {
   EXPECT_EQ(c.Pixel(0, 0), 0xFF000000u);
 }
 
-// The wand as the breadth-first queue describes it, for comparison.
+// The wand with an unbounded queue, for comparison with the compacted one.
 TBitmap32 queueWand(const TBitmap32& img, TPoint seed, TColor32 ref, int t) {
   const int w = img.Width(), h = img.Height();
   TBitmap32 c(w, h, 0xFF000000u);
@@ -159,7 +159,7 @@ TBitmap32 queueWand(const TBitmap32& img, TPoint seed, TColor32 ref, int t) {
   return c;
 }
 
-TEST(ColourTools, SpanFilledWandSelectsWhatTheQueueSelects) {
+TEST(ColourTools, CompactedQueueSelectsWhatAnUnboundedQueueSelects) {
   std::mt19937 gen(11);
   for (int trial = 0; trial < 40; ++trial) {
     TBitmap32 img(17, 13);
@@ -171,6 +171,17 @@ TEST(ColourTools, SpanFilledWandSelectsWhatTheQueueSelects) {
     const TBitmap32 slow = queueWand(img, seed, ref, 20);
     ASSERT_TRUE(std::equal(fast.Bits(), fast.Bits() + 17 * 13, slow.Bits())) << "trial " << trial;
   }
+}
+
+TEST(ColourTools, LargeRegionsCompactTheQueueWithoutLosingPixels) {
+  // 300 x 300 mostly grey: more than 75000 pixels pass through the queue.
+  TBitmap32 img(300, 300, 0xFF808080u);
+  std::mt19937 gen(5);
+  for (int i = 0; i < 4000; ++i) img.SetPixel(int(gen() % 300), int(gen() % 300), 0xFF000000u);
+  TBitmap32 fast(300, 300);
+  MagicWandCoverage(fast, img, {150, 150}, 0xFF808080u, 10);
+  const TBitmap32 slow = queueWand(img, {150, 150}, 0xFF808080u, 10);
+  EXPECT_TRUE(std::equal(fast.Bits(), fast.Bits() + 300 * 300, slow.Bits()));
 }
 
 TEST(ColourTools, HslRangeHasNoHueWrap) {
