@@ -33,23 +33,45 @@ namespace {
 
 inline uint8_t toByte(double t) { return t < 0 ? 0 : t >= 255 ? 255 : uint8_t(t); }
 
-// out(x, y) = sum over k of in(x, clamp(y - k)) w(k) along the columns, for every x at
-// once row by row (memory order), k ascending.
+// out(x, y) = sum over k of in(x, clamp(y - k)) w(k) along the columns, k ascending,
+// summed in double precision. Masks are mostly flat: where the whole window of a pixel
+// holds one value v the sum is the same as for any other such window, so it is tabled
+// per value once (by the very same sequence of additions) and looked up.
 void blurColumns(const std::vector<uint8_t>& in, std::vector<uint8_t>& out, int w, int h,
                  const std::vector<float>& kernel) {
   const int s = int(kernel.size() / 2);
+  uint8_t flat[256];
+  for (int v = 0; v < 256; ++v) {
+    double t = 0;
+    for (float wk : kernel) t += v * double(wk);
+    flat[v] = toByte(t);
+  }
+  // run[y][x]: how many rows from y downwards hold the value of row y (at most 65535).
+  std::vector<uint16_t> run(size_t(w) * h);
+  for (int x = 0; x < w; ++x) run[size_t(h - 1) * w + x] = 1;
+  for (int y = h - 2; y >= 0; --y) {
+    const uint8_t* a = in.data() + size_t(y) * w;
+    const uint8_t* b = a + w;
+    const uint16_t* below = run.data() + size_t(y + 1) * w;
+    uint16_t* r = run.data() + size_t(y) * w;
+    for (int x = 0; x < w; ++x) r[x] = a[x] == b[x] ? uint16_t(std::min(below[x] + 1, 65535)) : uint16_t(1);
+  }
   ParallelRows(h, w, [&](int y0, int y1) {
-    std::vector<double> acc(static_cast<size_t>(w));
     for (int y = y0; y < y1; ++y) {
-      std::fill(acc.begin(), acc.end(), 0.0);
-      for (int k = -s; k <= s; ++k) {
-        const uint8_t* row = in.data() + size_t(std::clamp(y - k, 0, h - 1)) * w;
-        const double wk = kernel[size_t(k + s)];
-        double* a = acc.data();
-        for (int x = 0; x < w; ++x) a[x] += row[x] * wk;
-      }
+      // The rows the clamped window really touches.
+      const int top = std::max(0, y - s), bottom = std::min(h - 1, y + s);
+      const uint16_t* r = run.data() + size_t(top) * w;
+      const uint8_t* first = in.data() + size_t(top) * w;
       uint8_t* o = out.data() + size_t(y) * w;
-      for (int x = 0; x < w; ++x) o[x] = toByte(acc[size_t(x)]);
+      for (int x = 0; x < w; ++x) {
+        if (r[x] > bottom - top) {
+          o[x] = flat[first[x]];
+          continue;
+        }
+        double t = 0;
+        for (int k = -s; k <= s; ++k) t += in[size_t(std::clamp(y - k, 0, h - 1)) * w + x] * double(kernel[size_t(k + s)]);
+        o[x] = toByte(t);
+      }
     }
   });
 }
