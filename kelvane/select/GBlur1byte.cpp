@@ -56,20 +56,20 @@ void blurColumns(const std::vector<uint8_t>& in, std::vector<uint8_t>& out, int 
     uint16_t* r = run.data() + size_t(y) * w;
     for (int x = 0; x < w; ++x) r[x] = a[x] == b[x] ? uint16_t(std::min(below[x] + 1, 65535)) : uint16_t(1);
   }
-  ParallelRows(h, w, [&](int y0, int y1) {
+  ParallelRows(h, w, [&, w, h, s](int y0, int y1) {
+    const uint8_t* const src = in.data();
+    const float* const kw = kernel.data();
     for (int y = y0; y < y1; ++y) {
       // The rows the clamped window really touches.
-      const int top = std::max(0, y - s), bottom = std::min(h - 1, y + s);
-      const uint16_t* r = run.data() + size_t(top) * w;
-      const uint8_t* first = in.data() + size_t(top) * w;
-      uint8_t* o = out.data() + size_t(y) * w;
+      const int top = std::max(0, y - s), bottom = std::min(h - 1, y + s), span = bottom - top;
+      const uint16_t* __restrict r = run.data() + size_t(top) * w;
+      const uint8_t* __restrict first = src + size_t(top) * w;
+      uint8_t* __restrict o = out.data() + size_t(y) * w;
+      for (int x = 0; x < w; ++x) o[x] = flat[first[x]];  // right wherever the window is flat
       for (int x = 0; x < w; ++x) {
-        if (r[x] > bottom - top) {
-          o[x] = flat[first[x]];
-          continue;
-        }
+        if (r[x] > span) continue;
         double t = 0;
-        for (int k = -s; k <= s; ++k) t += in[size_t(std::clamp(y - k, 0, h - 1)) * w + x] * double(kernel[size_t(k + s)]);
+        for (int k = -s; k <= s; ++k) t += src[size_t(std::clamp(y - k, 0, h - 1)) * w + x] * double(kw[k + s]);
         o[x] = toByte(t);
       }
     }
