@@ -24,12 +24,9 @@ namespace {
 
 constexpr int kSub = 4;  // samples per pixel along each axis
 
-// Adds, for every pixel of a row, how many of its samples lie inside; `inside(sx, sy)`
-// is asked for sample centres.
-inline TColor32 coverageColour(int count) {
-  const uint32_t v = uint32_t(count * 255 / (kSub * kSub));
-  return v << 24 | v << 16 | v << 8 | v;  // premultiplied white: coverage in every byte
-}
+// The coverage raster's pixel for a coverage of 0..255: white scaled by it, so that the
+// red byte (and the intensity) is the coverage.
+inline TColor32 coverageColour(uint32_t v) { return v == 255 ? 0xFFFFFFFFu : v << 24 | v << 16 | v << 8 | v; }
 
 }  // namespace
 
@@ -50,25 +47,29 @@ void EllipseCoverage(TBitmap32& c, TPoint start, TPoint end) {
           count += dx * dx + dy * dy <= 1.0;
         }
       }
-      if (count) row[x] = count == kSub * kSub ? 0xFFFFFFFFu : coverageColour(count);
+      if (count) row[x] = coverageColour(uint32_t(count * 255 / (kSub * kSub)));
     }
   }
 }
 
-void FillPolygonAA(TBitmap32& target, const std::vector<std::pair<double, double>>& pts, TColor32 colour) {
-  if (pts.size() < 3 || target.Empty()) return;
+namespace {
+
+// Calls fn(x, y, coverage 1..255) for every pixel of a width x height raster that the
+// polygon covers (non-zero winding, kSub x kSub samples a pixel).
+template <class Fn>
+void scanPolygon(const std::vector<std::pair<double, double>>& pts, int w, int h, Fn fn) {
+  if (pts.size() < 3 || w <= 0 || h <= 0) return;
   double minY = pts[0].second, maxY = minY;
   for (auto& p : pts) {
     minY = std::min(minY, p.second);
     maxY = std::max(maxY, p.second);
   }
-  const int w = target.Width();
-  const int y0 = std::max(0, int(std::floor(minY))), y1 = std::min(target.Height(), int(std::ceil(maxY)) + 1);
+  const int y0 = std::max(0, int(std::floor(minY))), y1 = std::min(h, int(std::ceil(maxY)) + 1);
   std::vector<int> counts(size_t(w) + 2);
   std::vector<std::pair<double, int>> crossings;
   for (int y = y0; y < y1; ++y) {
     std::fill(counts.begin(), counts.end(), 0);
-    bool any = false;
+    long lo = long(w) * kSub, hi = 0;
     for (int j = 0; j < kSub; ++j) {
       const double sy = y + (j + 0.5) / kSub;
       crossings.clear();
@@ -87,32 +88,30 @@ void FillPolygonAA(TBitmap32& target, const std::vector<std::pair<double, double
         const double xa = crossings[k].first * kSub - 0.5, xb = crossings[k + 1].first * kSub - 0.5;
         const long s0 = std::max(0L, long(std::ceil(xa))), s1 = std::min(long(w) * kSub, long(std::ceil(xb)));
         for (long sx = s0; sx < s1; ++sx) ++counts[size_t(sx / kSub)];
-        any = any || s1 > s0;
+        if (s1 > s0) {
+          lo = std::min(lo, s0 / kSub);
+          hi = std::max(hi, (s1 - 1) / kSub + 1);
+        }
       }
     }
-    if (!any) continue;
-    TColor32* row = target.ScanLine(y);
-    for (int x = 0; x < w; ++x) {
-      if (!counts[size_t(x)]) continue;
-      const uint8_t a = uint8_t(counts[size_t(x)] * 255 / (kSub * kSub));
-      const TColor32 c = (colour & 0x00FFFFFFu) | TColor32(Div255(uint32_t(AlphaComponent(colour)) * a)) << 24;
-      row[x] = BlendPixel(c, row[x]);
-    }
+    for (long x = lo; x < hi; ++x)
+      if (counts[size_t(x)]) fn(int(x), y, uint32_t(counts[size_t(x)] * 255 / (kSub * kSub)));
   }
+}
+
+}  // namespace
+
+void FillPolygonAA(TBitmap32& target, const std::vector<std::pair<double, double>>& pts, TColor32 colour) {
+  scanPolygon(pts, target.Width(), target.Height(), [&](int x, int y, uint32_t a) {
+    TColor32& p = target.ScanLine(y)[x];
+    p = BlendPixel((colour & 0x00FFFFFFu) | Div255(uint32_t(AlphaComponent(colour)) * a) << 24, p);
+  });
 }
 
 void PolygonCoverage(TBitmap32& c, const std::vector<TPoint>& points) {
   std::vector<std::pair<double, double>> pts;
   for (const TPoint& p : points) pts.push_back({double(p.x), double(p.y)});
-  // Coverage is drawn as white over the transparent raster: with premultiplied-style
-  // white, the red byte is the coverage (BlendPixel over 0 keeps colour, sets alpha),
-  // so draw into a byte count and write white scaled by it.
-  TBitmap32 alpha(c.Width(), c.Height(), 0);
-  FillPolygonAA(alpha, pts, 0xFFFFFFFFu);
-  for (size_t i = 0, n = size_t(c.Width()) * c.Height(); i < n; ++i) {
-    const uint32_t a = AlphaComponent(alpha.Bits()[i]);
-    if (a) c.Bits()[i] = a == 255 ? 0xFFFFFFFFu : (a << 24 | a << 16 | a << 8 | a);
-  }
+  scanPolygon(pts, c.Width(), c.Height(), [&](int x, int y, uint32_t a) { c.ScanLine(y)[x] = coverageColour(a); });
 }
 
 namespace {
