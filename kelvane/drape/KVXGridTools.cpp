@@ -231,8 +231,7 @@ std::optional<std::pair<int32_t, int32_t>> RelabelCorners(TMapGrid& grid,
 
 std::vector<uint8_t> WriteGridStream(const TMapGrid& grid) {
   ByteWriter out;
-  out.bytes().reserve(kHeaderSize + grid.Nodes.size() * 20 + grid.Cells.size() * 28 + 8);
-  out.raw(kMagic, sizeof kMagic);
+  out.bytes().assign(kMagic, kMagic + sizeof kMagic);
   out.le<int64_t>(grid.Cols);
   out.le<int64_t>(grid.Rows);
   for (const TMapNode& n : grid.Nodes) {
