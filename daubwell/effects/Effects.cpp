@@ -165,24 +165,28 @@ void outline(Canvas& c, const EffectParams&) {
 // Auto levels: colours stretched by their maximum (not their range), highlights moved a
 // quarter of the way towards their own stretch.
 void enhance(Canvas& c, const EffectParams&) {
-  // Extremes of every block of rows, then of the blocks.
-  int cMin = 255, cMax = 0, hMin = 255, hMax = 0;
+  // Which values occur, block of rows by block of rows: marking is cheaper than keeping
+  // running minima and maxima, and the extremes are the first and last marks.
+  bool colourSeen[256] = {}, glossSeen[256] = {};
   std::mutex merge;
   parallelRows(c.height, c.width, [&](uint32_t y0, uint32_t y1) {
-    uint8_t lo = 255, hi = 0, hlo = 255, hhi = 0;
+    uint8_t cs[256] = {}, hs[256] = {};
     const CanvasPixel* p = &c.at(0, y0);
     for (size_t n = size_t(y1 - y0) * c.width; n; --n, ++p) {
-      lo = std::min(lo, std::min(p->red, std::min(p->green, p->blue)));
-      hi = std::max(hi, std::max(p->red, std::max(p->green, p->blue)));
-      hlo = std::min(hlo, p->highlight);
-      hhi = std::max(hhi, p->highlight);
+      cs[p->red] = cs[p->green] = cs[p->blue] = 1;
+      hs[p->highlight] = 1;
     }
     std::lock_guard lock(merge);
-    cMin = std::min<int>(cMin, lo);
-    cMax = std::max<int>(cMax, hi);
-    hMin = std::min<int>(hMin, hlo);
-    hMax = std::max<int>(hMax, hhi);
+    for (int v = 0; v < 256; ++v) {
+      colourSeen[v] = colourSeen[v] || cs[v];
+      glossSeen[v] = glossSeen[v] || hs[v];
+    }
   });
+  int cMin = 255, cMax = 0, hMin = 255, hMax = 0;
+  for (int v = 0; v < 256; ++v) {
+    if (colourSeen[v]) cMin = std::min(cMin, v), cMax = std::max(cMax, v);
+    if (glossSeen[v]) hMin = std::min(hMin, v), hMax = std::max(hMax, v);
+  }
   const double cScale = cMax ? 255.0 / cMax : 0.0, hScale = hMax ? 255.0 / hMax : 0.0;
   // Both mappings depend on the byte alone: tabled once for the whole canvas.
   std::array<uint8_t, 256> colour{}, gloss{};
