@@ -90,6 +90,12 @@ void BM_ColorRange(benchmark::State& state) {
 }
 BENCHMARK(BM_ColorRange)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The floor under every coverage tool: making a fresh, cleared coverage bitmap.
+void BM_FreshCoverage(benchmark::State& state) {
+  for (auto _ : state) { TBitmap32 c(kW, kH, 0); benchmark::DoNotOptimize(c.Bits()); }
+}
+BENCHMARK(BM_FreshCoverage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_OpenCvInRange(benchmark::State& state) {
   setThreads();
   const cv::Mat src(kH, kW, CV_8UC4, const_cast<TColor32*>(picture().Bits()));

@@ -15,16 +15,20 @@ bool TBitmap32::SetSize(int width, int height, TColor32 fill) {
     return width == 0 || height == 0;
   }
   if (width > kMaxSide || height > kMaxSide || int64_t(width) * height > kMaxPixels) return false;
-  pixels_.assign(size_t(width) * height, fill);
+  if (pixels_.size() != size_t(width) * height) {
+    pixels_.clear();
+    pixels_.resize(size_t(width) * height);
+  }
   width_ = width;
   height_ = height;
+  Clear(fill);
   return true;
 }
 
 bool TBitmap32::SetSizeUninitialized(int width, int height) {
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || int64_t(width) * height > kMaxPixels)
     return SetSize(width, height);
-  if (width != width_ || height != height_) {
+  if (pixels_.size() != size_t(width) * height) {
     pixels_.clear();
     pixels_.resize(size_t(width) * height);
   }
@@ -33,7 +37,11 @@ bool TBitmap32::SetSizeUninitialized(int width, int height) {
   return true;
 }
 
-void TBitmap32::Clear(TColor32 color) { std::fill(pixels_.begin(), pixels_.end(), color); }
+// Large bitmaps are filled on every core: the first touch of a fresh allocation is what
+// costs, and the page faults spread across cores.
+void TBitmap32::Clear(TColor32 color) {
+  ParallelRows(height_, width_, [&](int y0, int y1) { std::fill(ScanLine(y0), ScanLine(y1), color); });
+}
 
 namespace {
 

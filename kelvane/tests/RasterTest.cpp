@@ -85,6 +85,18 @@ TEST(Bitmap, RefusesSizesBeyondTheLimits) {
   EXPECT_TRUE(b.Empty());
 }
 
+TEST(Bitmap, ResizingAMovedFromBitmapToItsOldSizeGivesItPixelsAgain) {
+  TBitmap32 a(600, 600, 0xFF102030u);  // large enough to be filled on several threads
+  TBitmap32 b(std::move(a));
+  ASSERT_TRUE(a.SetSize(600, 600, 0xFFFFFFFFu));
+  EXPECT_EQ(a.Pixel(599, 599), 0xFFFFFFFFu);
+  TBitmap32 c(std::move(b));
+  ASSERT_TRUE(b.SetSizeUninitialized(600, 600));
+  b.Clear(0xFF000000u);
+  EXPECT_EQ(b.Pixel(599, 599), 0xFF000000u);
+  EXPECT_EQ(c.Pixel(599, 599), 0xFF102030u);
+}
+
 TEST(Bitmap, OpaqueDrawIsClippedToTheTarget) {
   const TBitmap32 src = test::gradient(4, 3);
   TBitmap32 dst(5, 5, 0xFF000000u);
