@@ -140,12 +140,13 @@ void ColorRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 ref, int 
 // Breadth-first from the seed through a fixed queue of 80001 entries that is compacted
 // in place once it holds more than 75000, so any region fills in constant queue memory.
 // The seed is not marked visited: it is selected only if a neighbour reaches back to it.
+// The coverage itself records the visited pixels, so no second map is made.
 void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor32 ref, int t) {
   constexpr int kQueue = 80001, kCompactAbove = 75000;
+  constexpr TColor32 kSelected = 0xFFFFFFFFu;
   const int w = image.Width(), h = image.Height();
   c.Clear(0xFF000000u);
   if (seed.x < 0 || seed.y < 0 || seed.x >= w || seed.y >= h) return;
-  std::vector<uint8_t> visited(size_t(w) * h, 0);
   std::vector<TPoint> queue(kQueue);
   int count = 1, read = 0;
   queue[0] = seed;
@@ -154,9 +155,9 @@ void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor
     const TPoint next[4] = {{p.x + 1, p.y}, {p.x - 1, p.y}, {p.x, p.y + 1}, {p.x, p.y - 1}};
     for (const TPoint& n : next) {
       if (n.x < 0 || n.y < 0 || n.x >= w || n.y >= h) continue;
-      uint8_t& v = visited[size_t(n.y) * w + n.x];
-      if (v || !within(image.ScanLine(n.y)[n.x], ref, t)) continue;
-      v = 1;
+      TColor32& v = c.ScanLine(n.y)[n.x];
+      if (v == kSelected || !within(image.ScanLine(n.y)[n.x], ref, t)) continue;
+      v = kSelected;
       queue[size_t(count++)] = n;
     }
     if (count <= kCompactAbove) {
@@ -167,8 +168,6 @@ void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor
       read = 0;
     }
   }
-  for (size_t i = 0; i < visited.size(); ++i)
-    if (visited[i]) c.Bits()[i] = 0xFFFFFFFFu;
 }
 
 void HSLRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 ref, float dH, float dS, float dL) {
