@@ -117,9 +117,9 @@ void PolygonCoverage(TBitmap32& c, const std::vector<TPoint>& points) {
 namespace {
 
 inline bool within(TColor32 p, TColor32 ref, int t) {
-  return (std::abs(int(RedComponent(p)) - RedComponent(ref)) <= t) &
-         (std::abs(int(GreenComponent(p)) - GreenComponent(ref)) <= t) &
-         (std::abs(int(BlueComponent(p)) - BlueComponent(ref)) <= t);
+  return std::abs(int(RedComponent(p)) - RedComponent(ref)) <= t &&
+         std::abs(int(GreenComponent(p)) - GreenComponent(ref)) <= t &&
+         std::abs(int(BlueComponent(p)) - BlueComponent(ref)) <= t;
 }
 
 }  // namespace
@@ -129,10 +129,8 @@ void ColorRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 ref, int 
     for (int y = y0; y < y1; ++y) {
       const TColor32* in = image.ScanLine(y);
       TColor32* out = c.ScanLine(y);
-      // Branch-free so the compiler can vectorise the row: a pixel inside the box ORs in
-      // full white, anything else leaves the coverage as it was.
       for (int x = 0; x < image.Width(); ++x)
-        out[x] |= 0u - uint32_t(within(in[x], ref, t));
+        if (within(in[x], ref, t)) out[x] = 0xFFFFFFFFu;
     }
   });
 }
@@ -145,7 +143,7 @@ void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor
   constexpr int kQueue = 80001, kCompactAbove = 75000;
   constexpr TColor32 kSelected = 0xFFFFFFFFu;
   const int w = image.Width(), h = image.Height();
-  c.Clear(0xFF000000u);
+  c.SetSize(w, h, 0xFF000000u);
   if (seed.x < 0 || seed.y < 0 || seed.x >= w || seed.y >= h) return;
   std::vector<TPoint> queue(kQueue);
   int count = 1, read = 0;

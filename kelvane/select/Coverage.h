@@ -30,7 +30,7 @@ void FillPolygonAA(TBitmap32& target, const std::vector<std::pair<double, double
 void ColorRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 reference, int tolerance);
 // Breadth-first, 4-connected, every candidate compared with the reference colour; the
 // seed itself only when a selected neighbour reaches back to it. Outside the wand's
-// region C is opaque black.
+// region C is opaque black; C takes the image's size.
 void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor32 reference, int tolerance);
 // Hue, saturation and lightness strictly within dH, dS, dL of the reference (no wrap).
 void HSLRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 reference, float dH, float dS, float dL);
