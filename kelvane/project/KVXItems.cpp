@@ -13,28 +13,7 @@
 namespace kelvane {
 namespace fs = std::filesystem;
 
-// ---- ProjectFile and ItemSource ----
-
-Result<std::shared_ptr<ProjectFile>> ProjectFile::Open(const std::string& path) {
-  std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  std::FILE* f = ec ? nullptr : std::fopen(path.c_str(), "rb");
-  if (!f) return fail("Cannot open file " + path);
-  return std::shared_ptr<ProjectFile>(new ProjectFile(f, size));
-}
-
-ProjectFile::~ProjectFile() { std::fclose(file_); }
-
-Result<std::vector<uint8_t>> ProjectFile::ReadAt(uint64_t position, uint64_t count) const {
-  if (position > size_ || count > size_ - position)
-    return fail("read of " + std::to_string(count) + " bytes at " + std::to_string(position) +
-                " beyond the end of the project");
-  std::vector<uint8_t> out(count);
-  std::lock_guard lock(mutex_);
-  if (std::fseek(file_, long(position), SEEK_SET) != 0 || std::fread(out.data(), 1, count, file_) != count)
-    return fail("Stream read error");
-  return out;
-}
+// ---- ItemSource ----
 
 Result<std::vector<uint8_t>> ItemSource::Read(uint64_t count, std::string_view what) {
   if (count > Remaining()) return fail(std::string(what) + ": truncated at offset " + std::to_string(pos_));

@@ -13,6 +13,7 @@
 
 #include "../drape/KVXGridTools.h"
 #include "../raster/ByteStream.h"
+#include "../raster/FileIO.h"
 #include "../raster/Result.h"
 #include "../raster/TBitmap32.h"
 #include "../raster/TByteMap.h"
@@ -22,21 +23,8 @@ namespace kelvane {
 class TCashMarager;
 using TimePoint = std::chrono::steady_clock::time_point;
 
-// The open project file that unloaded items read from: positioned reads, each checked
-// against the file's size, from any thread.
-class ProjectFile {
-public:
-  static Result<std::shared_ptr<ProjectFile>> Open(const std::string& path);
-  ~ProjectFile();
-  uint64_t Size() const { return size_; }
-  Result<std::vector<uint8_t>> ReadAt(uint64_t position, uint64_t count) const;
-
-private:
-  ProjectFile(std::FILE* f, uint64_t size) : file_(f), size_(size) {}
-  std::FILE* file_;
-  uint64_t size_;
-  mutable std::mutex mutex_;
-};
+// The open project file that unloaded items read from.
+using ProjectFile = PositionedFile;
 
 // Bytes read in order, from the project file at a position or from memory (a swap
 // file's contents); every read is checked against what is there.

@@ -229,7 +229,7 @@ Status TKVXFile2::SaveToFile(const std::string& path, TProgress* progress) {
   const std::string temp = path + "$$$";
   std::error_code ec;
   fs::remove(temp, ec);
-  Status saved = SaveFileAtomically(temp, out.bytes());
+  Status saved = WriteFileBytes(temp, out.bytes());
   if (saved) {
     fs::rename(temp, path, ec);
     if (ec) {

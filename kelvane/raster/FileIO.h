@@ -1,5 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,9 +14,30 @@ namespace kelvane {
 // The whole file, or "Cannot open file <path>".
 Result<std::vector<uint8_t>> ReadFileBytes(const std::string& path);
 
+// Writes the bytes to the path, replacing what was there; on failure nothing is left.
+Status WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
+
 // Writes the bytes under a temporary name beside the target and renames it over the
 // target only when complete, so a failed save leaves the old file as it was.
 Status SaveFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
+
+// A file kept open for positioned reads, each checked against the file's size, from
+// any thread: what projects and texture libraries read their parts from.
+class PositionedFile {
+public:
+  static Result<std::shared_ptr<PositionedFile>> Open(const std::string& path);
+  ~PositionedFile();
+  PositionedFile(const PositionedFile&) = delete;
+  PositionedFile& operator=(const PositionedFile&) = delete;
+  uint64_t Size() const { return size_; }
+  Result<std::vector<uint8_t>> ReadAt(uint64_t position, uint64_t count) const;
+
+private:
+  PositionedFile(std::FILE* f, uint64_t size) : file_(f), size_(size) {}
+  std::FILE* file_;
+  uint64_t size_;
+  mutable std::mutex mutex_;
+};
 
 // The extension of a path without the dot, in lower case ("" when there is none).
 std::string LowerExtension(const std::string& path);

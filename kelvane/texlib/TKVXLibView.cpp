@@ -1,6 +1,5 @@
 #include "TKVXLibView.h"
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -14,12 +13,9 @@ namespace fs = std::filesystem;
 
 Status TKVXLibView::Open(const std::string& path) {
   Close();
-  std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  std::FILE* f = ec ? nullptr : std::fopen(path.c_str(), "rb");
-  if (!f) return fail("Cannot open file " + path);
-  file_ = f;
-  size_ = size;
+  auto opened = PositionedFile::Open(path);
+  if (!opened) return fail(opened.error());
+  file_ = opened.value();
   auto count = ReadAt(6, 4);
   if (!count) {
     Close();
@@ -27,11 +23,12 @@ Status TKVXLibView::Open(const std::string& path) {
   }
   uint32_t n;
   std::memcpy(&n, count->data(), 4);
-  if (uint64_t(n) * 8 > size_ - 10) {
+  const uint64_t size = file_->Size();
+  if (uint64_t(n) * 8 > size - 10) {
     Close();
     return fail("Texture library: index of " + std::to_string(n) + " entries does not fit in the file");
   }
-  auto index = ReadAt(size_ - uint64_t(n) * 8, uint64_t(n) * 8);
+  auto index = ReadAt(size - uint64_t(n) * 8, uint64_t(n) * 8);
   if (!index) {
     Close();
     return fail("Texture library: " + index.error());
@@ -42,19 +39,13 @@ Status TKVXLibView::Open(const std::string& path) {
 }
 
 void TKVXLibView::Close() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
+  file_.reset();
   index_.clear();
 }
 
-Result<std::vector<uint8_t>> TKVXLibView::ReadAt(uint64_t position, uint64_t count) {
+Result<std::vector<uint8_t>> TKVXLibView::ReadAt(uint64_t position, uint64_t count) const {
   if (!file_) return fail("not open");
-  if (position > size_ || count > size_ - position)
-    return fail("read of " + std::to_string(count) + " bytes at " + std::to_string(position) + " beyond the end");
-  std::vector<uint8_t> out(count);
-  if (std::fseek(file_, long(position), SEEK_SET) != 0 || std::fread(out.data(), 1, count, file_) != count)
-    return fail("read error");
-  return out;
+  return file_->ReadAt(position, count);
 }
 
 Result<std::vector<TBitmap32>> TKVXLibView::LoadThumbnails() {
@@ -82,7 +73,7 @@ Result<TBitmap32> TKVXLibView::LoadTexture(size_t i) {
   const PictureFormat* f = PictureFormats::instance().find(ext);
   if (!f || !f->read) return TBitmap32();  // no picture format: no texture
   // The image runs to the next record or to the index, whichever comes first.
-  uint64_t end = size_ - index_.size() * 8;
+  uint64_t end = file_->Size() - index_.size() * 8;
   for (int64_t p : index_)
     if (uint64_t(p) > uint64_t(index_[i]) && uint64_t(p) < end) end = uint64_t(p);
   if (end < at + 4) return fail("Texture library: texture " + std::to_string(i) + " is cut short");

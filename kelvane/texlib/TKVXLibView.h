@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "../raster/FileIO.h"
 #include "../raster/Result.h"
 #include "../raster/TBitmap32.h"
 
@@ -15,8 +16,6 @@ namespace kelvane {
 // zero-padded) and the texture image file itself.
 class TKVXLibView {
 public:
-  ~TKVXLibView() { Close(); }
-
   Status Open(const std::string& path);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
@@ -28,10 +27,9 @@ public:
   Result<TBitmap32> LoadTexture(size_t i);
 
 private:
-  Result<std::vector<uint8_t>> ReadAt(uint64_t position, uint64_t count);
+  Result<std::vector<uint8_t>> ReadAt(uint64_t position, uint64_t count) const;
 
-  std::FILE* file_ = nullptr;
-  uint64_t size_ = 0;
+  std::shared_ptr<PositionedFile> file_;
   std::vector<int64_t> index_;
 };
 
