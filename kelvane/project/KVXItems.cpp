@@ -47,16 +47,16 @@ std::string ReadShortString(std::span<const uint8_t> field) {
   return std::string(reinterpret_cast<const char*>(field.data() + 1), n);
 }
 
-void TKVXParamBlock::WriteTo(ByteWriter& out) const {
-  out.le(Color);
-  for (uint8_t b : {Glare, LevelUp, HiContrast, Transparency}) out.le(b);
-  for (float f : {Rotate, TileX, TileY, SeamlessX, SeamlessY, ShiftX, ShiftY, FieldOfView}) out.le(f);
-  out.le(MaterialKey);
-  out.le(MaterialKey2);
-  WriteShortString(out, Name, 100);
+void WriteParamBlock(ByteWriter& out, const TKVXParamBlock& p) {
+  out.le(p.Color);
+  for (uint8_t b : {p.Glare, p.LevelUp, p.HiContrast, p.Transparency}) out.le(b);
+  for (float f : {p.Rotate, p.TileX, p.TileY, p.SeamlessX, p.SeamlessY, p.ShiftX, p.ShiftY, p.FieldOfView}) out.le(f);
+  out.le(p.MaterialKey);
+  out.le(p.MaterialKey2);
+  WriteShortString(out, p.Name, 100);
 }
 
-Result<TKVXParamBlock> TKVXParamBlock::ReadFrom(ItemSource& in) {
+Result<TKVXParamBlock> ReadParamBlock(ItemSource& in) {
   auto b = in.Read(kParamBlockSize, "parameter block");
   if (!b) return fail(b.error());
   ByteReader r(b.value());
@@ -259,7 +259,7 @@ TKVXParamBlock& TKVXParam::Get() {
 }
 
 Status TKVXParam::ReadData(ItemSource& in) {
-  auto p = TKVXParamBlock::ReadFrom(in);
+  auto p = ReadParamBlock(in);
   if (!p) return fail(p.error());
   data_ = std::move(p.value());
   return Ok{};

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../drape/KVXGridTools.h"
+#include "../drape/KVXType.h"
 #include "../raster/ByteStream.h"
 #include "../raster/FileIO.h"
 #include "../raster/Result.h"
@@ -49,18 +50,9 @@ private:
   uint64_t pos_ = 0;
 };
 
-// The 149-byte parameter block of an object.
-struct TKVXParamBlock {
-  uint32_t Color = 0xFFFFFFFFu;
-  uint8_t Glare = 0, LevelUp = 0, HiContrast = 0, Transparency = 255;
-  float Rotate = 0, TileX = 1, TileY = 1, SeamlessX = 0, SeamlessY = 0, ShiftX = 0, ShiftY = 0, FieldOfView = 0;
-  int32_t MaterialKey = 0, MaterialKey2 = 0;
-  std::string Name;  // up to 100 characters
-
-  void WriteTo(ByteWriter& out) const;
-  static Result<TKVXParamBlock> ReadFrom(ItemSource& in);
-};
-inline constexpr size_t kParamBlockSize = 149;
+// The parameter block as the project file stores it.
+void WriteParamBlock(ByteWriter& out, const TKVXParamBlock& p);
+Result<TKVXParamBlock> ReadParamBlock(ItemSource& in);
 
 // A length-prefixed string field of `capacity` characters (capacity + 1 bytes).
 void WriteShortString(ByteWriter& out, const std::string& s, size_t capacity);
@@ -150,7 +142,7 @@ public:
 
 protected:
   void ClearData() override {}
-  void WriteData(ByteWriter& out) const override { data_.WriteTo(out); }
+  void WriteData(ByteWriter& out) const override { WriteParamBlock(out, data_); }
   Status ReadData(ItemSource& in) override;
 
 private:

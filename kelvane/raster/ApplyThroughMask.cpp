@@ -17,12 +17,8 @@ void ApplyThroughMask(const TBitmap32& filtered, TBitmap32& target, const TByteM
       TColor32* t = target.ScanLine(y);
       const uint8_t* m = mask->ScanLine(y);
       for (int x = 0; x < w; ++x) {
-        const uint32_t a = Div255(uint32_t(m[x]) * strength), na = 255 - a;
-        if (a == 0) continue;
-        const TColor32 fc = f[x], tc = t[x];
-        t[x] = (tc & 0xFF000000u) | Div255(RedComponent(fc) * a + RedComponent(tc) * na) << 16 |
-               Div255(GreenComponent(fc) * a + GreenComponent(tc) * na) << 8 |
-               Div255(BlueComponent(fc) * a + BlueComponent(tc) * na);
+        const uint32_t a = Div255(uint32_t(m[x]) * strength);
+        if (a != 0) t[x] = MixThroughMask(f[x], t[x], a);
       }
     }
   });

@@ -9,6 +9,8 @@ class TProgress {
 public:
   virtual ~TProgress() = default;
   virtual void Begin(const std::string& message, int maximum) = 0;
+  // A new message for the running operation; the bar stays where it is.
+  virtual void Message(const std::string& /*message*/) {}
   virtual void Step() = 0;
   virtual void End() = 0;
 };

@@ -1,0 +1,366 @@
+#include "OglRender.h"
+
+#include <GL/osmesa.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "Jitter.h"
+
+namespace kelvane {
+
+std::pair<float, float> RotateUV(float rotate, float u, float v) {
+  const float a = float(rotate * std::numbers::pi / 180.0);
+  const double c = std::cos(double(a)), s = std::sin(double(a));
+  return {float(c * (u - 0.5) - s * (v - 0.5) + 0.5), float(s * (u - 0.5) + c * (v - 0.5) + 0.5)};
+}
+
+std::pair<float, float> NodeTexCoord(const TTexturePlacement& p, float u, float v) {
+  const auto [s, t] = RotateUV(p.Rotate, u, v);
+  return {p.TileX * s + p.ShiftX, p.TileY * t + p.ShiftY};
+}
+
+TViewport PerspectiveViewport(int width, int height) {
+  // Integer division truncates towards zero, as "div" does.
+  if (width < height) return {(width - height) / 2, 0, height, height};
+  return {0, (height - width) / 2, width, width};
+}
+
+int MaskPassCount(int passes) { return passes == -1 ? 2 : passes; }
+
+namespace {
+
+// Targets larger than this are drawn tile by tile through one tile-sized buffer: the
+// offscreen buffers cost time in proportion to their size, every render.
+constexpr int kTileSide = 1024;
+constexpr double kNear = 1, kFar = 3e8;
+
+// An offscreen OpenGL context that draws into a tile buffer of its own, 0xAARRGGBB
+// words like the bitmaps; one per rasterisation, destroyed with it.
+class TOffscreenGL {
+public:
+  TOffscreenGL() = default;
+  TOffscreenGL(const TOffscreenGL&) = delete;
+  TOffscreenGL& operator=(const TOffscreenGL&) = delete;
+  ~TOffscreenGL() {
+    if (ctx_) OSMesaDestroyContext(ctx_);
+  }
+
+  // `topDown`: the buffer's first row is the top of the picture (perspective renders,
+  // whose Y points up); otherwise it is OpenGL's bottom row (flat renders, Y = -1 on top).
+  Status Create(int targetWidth, int targetHeight, bool accumulation, bool topDown) {
+    width_ = std::min(targetWidth, kTileSide);
+    height_ = std::min(targetHeight, kTileSide);
+    topDown_ = topDown;
+    const int attribs[] = {OSMESA_FORMAT,       OSMESA_BGRA,  OSMESA_DEPTH_BITS, 32, OSMESA_STENCIL_BITS, 0,
+                           OSMESA_ACCUM_BITS,   accumulation ? 16 : 0, OSMESA_PROFILE, OSMESA_COMPAT_PROFILE, 0};
+    ctx_ = OSMesaCreateContextAttribs(attribs, nullptr);
+    if (!ctx_) return fail("OpenGL: no offscreen context with a depth buffer could be made");
+    buffer_.assign(size_t(width_) * height_, 0);
+    if (!OSMesaMakeCurrent(ctx_, buffer_.data(), GL_UNSIGNED_BYTE, width_, height_))
+      return fail("OpenGL: the offscreen context cannot draw into a " + std::to_string(width_) + "x" +
+                  std::to_string(height_) + " buffer");
+    OSMesaPixelStore(OSMESA_Y_UP, topDown ? 0 : 1);
+    if (accumulation) {
+      GLint bits = 0;
+      glGetIntegerv(GL_ACCUM_RED_BITS, &bits);
+      if (bits <= 0) return fail("OpenGL: the offscreen context has no accumulation buffer");
+    }
+    glViewport(0, 0, width_, height_);
+    return Ok{};
+  }
+
+  int TileCount(const TBitmap32& target) const {
+    return ((target.Width() + width_ - 1) / width_) * ((target.Height() + height_ - 1) / height_);
+  }
+
+  // Renders the target one tile at a time. `vp` is the viewport the whole target would
+  // have (OpenGL window coordinates of the target); draw(m) renders the tile and must
+  // start its projection with the matrix m, which maps that viewport onto the tile.
+  template <class Draw>
+  void ForEachTile(TBitmap32& target, const TViewport& vp, Draw&& draw) {
+    const int W = target.Width(), H = target.Height();
+    for (int ty = 0; ty < H; ty += height_) {
+      for (int tx = 0; tx < W; tx += width_) {
+        const int originY = topDown_ ? H - ty - height_ : ty;
+        GLdouble m[16] = {};
+        m[0] = double(vp.Width) / width_;
+        m[5] = double(vp.Height) / height_;
+        m[10] = m[15] = 1;
+        m[12] = (2.0 * (vp.X - tx) + vp.Width) / width_ - 1;
+        m[13] = (2.0 * (vp.Y - originY) + vp.Height) / height_ - 1;
+        draw(m);
+        glFinish();
+        const int rows = std::min(height_, H - ty), cols = std::min(width_, W - tx);
+        for (int j = 0; j < rows; ++j)
+          std::memcpy(target.ScanLine(ty + j) + tx, buffer_.data() + size_t(j) * width_, size_t(cols) * 4);
+      }
+    }
+  }
+
+private:
+  OSMesaContext ctx_ = nullptr;
+  std::vector<uint32_t> buffer_;
+  int width_ = 0, height_ = 0;
+  bool topDown_ = false;
+};
+
+// Loads the texture, bound, with the chosen filter; returns 0 when it cannot.
+GLuint UploadTexture(const TBitmap32& texture, TColor32 c, TTextureSampling sampling) {
+  const TBitmap32 single(1, 1, c | 0xFF000000u);
+  const TBitmap32& t = texture.Empty() ? single : texture;
+  std::vector<uint8_t> rgba(size_t(t.Width()) * t.Height() * 4);
+  const TColor32* p = t.Bits();
+  for (size_t i = 0, n = size_t(t.Width()) * t.Height(); i < n; ++i) {
+    rgba[4 * i] = RedComponent(p[i]);
+    rgba[4 * i + 1] = GreenComponent(p[i]);
+    rgba[4 * i + 2] = BlueComponent(p[i]);
+    rgba[4 * i + 3] = AlphaComponent(p[i]);
+  }
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  const GLint filter = sampling == TTextureSampling::Nearest ? GL_NEAREST : GL_LINEAR;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // Sizes that are not powers of two are rescaled on the way in.
+  if (gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, t.Width(), t.Height(), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data()) != 0) {
+    glDeleteTextures(1, &name);
+    return 0;
+  }
+  return name;
+}
+
+void SetClearColor(TColor32 c, float alpha) {
+  glClearColor(RedComponent(c) / 255.0f, GreenComponent(c) / 255.0f, BlueComponent(c) / 255.0f, alpha);
+}
+
+bool CellInside(const TMapGrid& g, const TMapCell& cell, bool quad) {
+  const int64_t n = int64_t(g.Nodes.size());
+  auto ok = [n](int32_t i) { return i >= 0 && i < n; };
+  return ok(cell.TopLeft) && ok(cell.TopRight) && ok(cell.BottomRight) && (!quad || ok(cell.BottomLeft));
+}
+
+// The cells as one display list: quads TopLeft, TopRight, BottomRight, BottomLeft at
+// (X, Y) for flat objects, triangles TopLeft, TopRight, BottomRight at (X, Y, Z) for
+// scene objects. Without a placement no texture coordinates are given; with a key only
+// cells of that key are drawn. The progress steps once per cell drawn.
+GLuint CompileCells(const TMapGrid& g, bool quads, const TTexturePlacement* place, const int32_t* key,
+                    TProgress* progress) {
+  const GLuint list = glGenLists(1);
+  glNewList(list, GL_COMPILE);
+  glBegin(quads ? GL_QUADS : GL_TRIANGLES);
+  auto vertex = [&](int32_t i) {
+    const TMapNode& n = g.Nodes[size_t(i)];
+    if (place) {
+      const auto [s, t] = NodeTexCoord(*place, n.U, n.V);
+      glTexCoord2f(s, t);
+    }
+    if (quads)
+      glVertex2f(n.X, n.Y);
+    else
+      glVertex3f(n.X, n.Y, n.Z);
+  };
+  for (const TMapCell& cell : g.Cells) {
+    if (key && cell.Key != *key) continue;
+    if (!CellInside(g, cell, quads)) continue;
+    vertex(cell.TopLeft);
+    vertex(cell.TopRight);
+    vertex(cell.BottomRight);
+    if (quads) vertex(cell.BottomLeft);
+    if (progress) progress->Step();
+  }
+  glEnd();
+  glEndList();
+  return list;
+}
+
+void BeginProgress(TProgress* progress, const std::string& message, size_t count) {
+  if (progress) progress->Begin(message, int(std::min<size_t>(count, 1u << 30)) - 1);
+}
+
+// The accumulation-buffer camera: a frustum moved by a fraction of a pixel of the
+// viewport (vw x vh) and an eye offset, after the tile matrix.
+void AccFrustum(const double* tile, double left, double right, double bottom, double top, double zNear,
+                double zFar, double pixdx, double pixdy, double eyedx, double eyedy, double focus, int vw, int vh) {
+  const double dx = -(pixdx * (right - left) / vw + eyedx * zNear / focus);
+  const double dy = -(pixdy * (top - bottom) / vh + eyedy * zNear / focus);
+  glMatrixMode(GL_PROJECTION);
+  glLoadMatrixd(tile);
+  glFrustum(left + dx, right + dx, bottom + dy, top + dy, zNear, zFar);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(float(-eyedx), float(-eyedy), 0.0f);
+}
+
+void AccPerspective(const double* tile, double fovy, double aspect, double zNear, double zFar, double pixdx,
+                    double pixdy, double eyedx, double eyedy, double focus, int vw, int vh) {
+  const double h = zNear * std::tan(fovy * std::numbers::pi / 180.0 / 2.0);
+  AccFrustum(tile, -h * aspect, h * aspect, -h, h, zNear, zFar, pixdx, pixdy, eyedx, eyedy, focus, vw, vh);
+}
+
+double Degrees(float radians) { return double(radians) * 180.0 / std::numbers::pi; }
+
+}  // namespace
+
+Status RenderFlat(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target, const TTexturePlacement& place,
+                  TColor32 c, const TRenderOptions& options, TProgress* progress) {
+  if (target.Empty()) return Ok{};
+  TOffscreenGL gl;
+  if (Status s = gl.Create(target.Width(), target.Height(), false, false); !s) return s;
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glClearDepth(1.0);
+  SetClearColor(c, 1.0f);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  GLuint tex = UploadTexture(texture, c, options.Sampling);
+  if (!tex) return fail("OpenGL: the texture could not be loaded");
+  BeginProgress(progress, "Render object... ", grid.Cells.size());
+  const GLuint list = CompileCells(grid, true, &place, nullptr, progress);
+  gl.ForEachTile(target, {0, 0, target.Width(), target.Height()}, [&](const double* m) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(m);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glCallList(list);
+  });
+  glDeleteLists(list, 1);
+  glDeleteTextures(1, &tex);
+  if (progress) progress->End();
+  return Ok{};
+}
+
+Status RenderPerspective(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target,
+                         const TTexturePlacement& place, TColor32 c, float fieldOfView, const TRenderOptions& options,
+                         TProgress* progress) {
+  if (target.Empty()) return Ok{};
+  TOffscreenGL gl;
+  if (Status s = gl.Create(target.Width(), target.Height(), false, true); !s) return s;
+  const TViewport vp = PerspectiveViewport(target.Width(), target.Height());
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glClearDepth(1.0);
+  glShadeModel(GL_SMOOTH);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glEnable(GL_TEXTURE_2D);
+  SetClearColor(c, 1.0f);
+  GLuint tex = UploadTexture(texture, c, options.Sampling);
+  if (!tex) return fail("OpenGL: the texture could not be loaded");
+  BeginProgress(progress, "Render object... ", grid.Cells.size());
+  const GLuint list = CompileCells(grid, false, &place, nullptr, progress);
+  gl.ForEachTile(target, vp, [&](const double* m) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(m);
+    gluPerspective(Degrees(fieldOfView), 1.0, kNear, kFar);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glCallList(list);
+  });
+  glDeleteLists(list, 1);
+  glDeleteTextures(1, &tex);
+  if (progress) progress->End();
+  return Ok{};
+}
+
+Status RenderPerspectiveAA(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target,
+                           const TTexturePlacement& place, TColor32 c, float fieldOfView, int32_t materialKey,
+                           const TRenderOptions& options, TProgress* progress) {
+  const std::span<const TJitterPoint> jitter = JitterTable(options.Passes);
+  if (target.Empty() || jitter.empty()) return Ok{};
+  const int p = int(jitter.size());
+  TOffscreenGL gl;
+  if (Status s = gl.Create(target.Width(), target.Height(), true, true); !s) return s;
+  const TViewport vp = PerspectiveViewport(target.Width(), target.Height());
+  SetClearColor(c, 1.0f);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glDepthFunc(GL_LEQUAL);
+  glEnable(GL_DEPTH_TEST);
+  glShadeModel(GL_SMOOTH);
+  glClearAccum(0, 0, 0, 0);
+  glEnable(GL_TEXTURE_2D);
+  GLuint tex = UploadTexture(texture, c, options.Sampling);
+  if (!tex) return fail("OpenGL: the texture could not be loaded");
+  BeginProgress(progress, "Render object... ", grid.Cells.size());
+  const GLuint list = CompileCells(grid, false, &place, &materialKey, progress);
+  if (progress) progress->Begin("Antialiasing", p * gl.TileCount(target));
+  gl.ForEachTile(target, vp, [&](const double* m) {
+    glClear(GL_ACCUM_BUFFER_BIT);
+    for (const TJitterPoint& j : jitter) {
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      AccPerspective(m, Degrees(fieldOfView), double(vp.Width) / vp.Height, kNear, kFar, j.dx, j.dy, 0, 0, 1,
+                     vp.Width, vp.Height);
+      if (progress) progress->Step();
+      glPushMatrix();
+      glCallList(list);
+      glPopMatrix();
+      glAccum(GL_ACCUM, 1.0f / float(p));
+    }
+    glAccum(GL_RETURN, 1.0f);
+  });
+  glDeleteLists(list, 1);
+  glDeleteTextures(1, &tex);
+  if (progress) progress->End();
+  return Ok{};
+}
+
+Status RenderMaskAA(std::span<const TSceneObject> objects, size_t index, float fieldOfView, TByteMap& mask,
+                    const TRenderOptions& options, TProgress* progress) {
+  const std::span<const TJitterPoint> jitter = JitterTable(MaskPassCount(options.Passes));
+  if (mask.Empty() || jitter.empty() || index >= objects.size()) return Ok{};
+  const int p = int(jitter.size());
+  TBitmap32 picture(mask.Width(), mask.Height());
+  TOffscreenGL gl;
+  if (Status s = gl.Create(picture.Width(), picture.Height(), true, true); !s) return s;
+  const TViewport vp = PerspectiveViewport(picture.Width(), picture.Height());
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glDepthFunc(GL_LESS);
+  glEnable(GL_DEPTH_TEST);
+  glShadeModel(GL_FLAT);
+  glClearColor(0, 0, 0, 0);
+  glClearAccum(0, 0, 0, 0);
+  std::vector<GLuint> lists;
+  for (const TSceneObject& o : objects) {
+    static const TMapGrid kNone;
+    lists.push_back(CompileCells(o.Grid ? *o.Grid : kNone, false, nullptr, &o.MaterialKey, nullptr));
+  }
+  gl.ForEachTile(picture, vp, [&](const double* m) {
+    glClear(GL_ACCUM_BUFFER_BIT);
+    for (int i = 0; i < p; ++i) {
+      BeginProgress(progress, "Pass " + std::to_string(i + 1), objects.size());
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      AccPerspective(m, Degrees(fieldOfView), double(vp.Width) / vp.Height, kNear, kFar, jitter[size_t(i)].dx,
+                     jitter[size_t(i)].dy, 0, 0, 1, vp.Width, vp.Height);
+      glPushMatrix();
+      for (size_t j = 0; j < objects.size(); ++j) {
+        const float v = j == index ? 1.0f : 0.0f;
+        glColor3f(v, v, v);
+        glCallList(lists[j]);
+        if (progress) progress->Step();
+      }
+      glPopMatrix();
+      glAccum(GL_ACCUM, 1.0f / float(p));
+    }
+    glAccum(GL_RETURN, 1.0f);
+  });
+  for (GLuint l : lists) glDeleteLists(l, 1);
+  for (int y = 0; y < mask.Height(); ++y) {
+    const TColor32* src = picture.ScanLine(y);
+    uint8_t* dst = mask.ScanLine(y);
+    for (int x = 0; x < mask.Width(); ++x) dst[x] = Intensity(src[x]);
+  }
+  if (progress) progress->End();
+  return Ok{};
+}
+
+}  // namespace kelvane
