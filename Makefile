@@ -7,6 +7,7 @@ DEMO_DIR   ?= $(BUILD)/demo
 FUZZ_SECONDS ?= 20
 JOBS       ?= $(shell nproc)
 CLI        := $(BUILD)/daubwell/daubwell-cli
+KCLI       := $(BUILD)/kelvane/kelvane-cli
 
 .PHONY: all deps build run demo test sanitize tsan bench fuzz clean
 
@@ -32,6 +33,11 @@ demo: build
 	$(CLI) render $(DEMO_DIR)/demo.dwp $(DEMO_DIR)/demo-unlit.png --lighting off
 	@echo "The sample painting is in $(DEMO_DIR)/demo.dwp; its lit picture is $(DEMO_DIR)/demo.png"
 	@echo "(and without lighting, $(DEMO_DIR)/demo-unlit.png)."
+	$(KCLI) demo $(DEMO_DIR)/kelvane
+	$(KCLI) batch $(DEMO_DIR)/kelvane/curtain.kvx --object 0 --textures $(DEMO_DIR)/kelvane/fabrics \
+	  --out $(DEMO_DIR)/kelvane/catalogue
+	@echo "The sample room is $(DEMO_DIR)/kelvane/room.png; the curtain draped with a tartan is"
+	@echo "$(DEMO_DIR)/kelvane/draped.png, and one picture per fabric is in $(DEMO_DIR)/kelvane/catalogue/."
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -54,6 +60,7 @@ bench: build
 	$(BUILD)/bench/kelvane_project_bench
 	$(BUILD)/bench/kelvane_filters_bench
 	$(BUILD)/bench/kelvane_select_bench
+	$(BUILD)/bench/kelvane_drape_bench
 
 # Each fuzz target for FUZZ_SECONDS, keeping its corpus under fuzz/corpus/.
 fuzz: deps

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "CliErrors.h"
+#include "DrapeCommands.h"
 #include "drape/KVXGridTools.h"
 #include "project/TKVXFile2.h"
 #include "raster/PictureFormats.h"
@@ -217,6 +218,8 @@ int ProjectCommand(std::vector<std::string> args) {
   if (cmd == "set-mask") return cmdSetMask(args);
   if (cmd == "set-grid") return cmdSetGrid(args);
   if (cmd == "set-texture") return cmdSetTexture(args);
+  if (cmd == "fill") return ProjectFillCommand(args);
+  if (cmd == "aa-mask") return ProjectAAMaskCommand(args);
   throw UsageError("unknown project command " + cmd);
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "CliErrors.h"
+#include "DemoCommand.h"
+#include "DrapeCommands.h"
 #include "Json.h"
 #include "FilterCommand.h"
 #include "ProjectCommands.h"
@@ -22,7 +24,7 @@ using namespace kelvane;
 namespace {
 
 const char* kUsage =
-    "usage: kelvane-cli grid|project|filter|select COMMAND ...\n"
+    "usage: kelvane-cli grid|project|drape|batch|filter|select COMMAND ...\n"
     "\n"
     "  grid lattice W H OUT.kvg [--cell CW,CH]    the default lattice over a W x H image\n"
     "  grid divide W H L,T,R,B COLS ROWS OUT.kvg  a lattice over a pixel rectangle\n"
@@ -34,6 +36,8 @@ const char* kUsage =
     "                                             merge SOURCE into TARGET by material key\n"
     "  grid dump IN.kvg                           the grid as JSON\n"
     "  grid from-json IN.json OUT.kvg             a grid from that JSON\n"
+    "  grid texcoords IN.kvg EUX EUY EUZ EKX EVX EVY EVZ EKY OUT.kvg\n"
+    "                                             U = X*EUX - Y*EUY + Z*EUZ + EKX (and V), in thousandths\n"
     "\n"
     "  project new PICTURE OUT.kvx                a project of one object over the picture\n"
     "  project info IN.kvx                        JSON: size, every object's parameters, included pictures\n"
@@ -44,6 +48,19 @@ const char* kUsage =
     "  project set-mask IN.kvx OBJ MASK.png OUT.kvx     the mask from a grey picture of the project's size\n"
     "  project set-grid IN.kvx OBJ GRID.kvg OUT.kvx\n"
     "  project set-texture IN.kvx OBJ PICTURE|texlib:LIBRARY:INDEX OUT.kvx\n"
+    "  project fill IN.kvx OBJ OUT.kvx [--export PICTURE] [--objects A,B,...] [--quality Q] [render options]\n"
+    "                                             drape the object (or OBJ's texture across the objects)\n"
+    "  project aa-mask IN.kvx OBJ OUT.kvx [--passes N]\n"
+    "                                             a scene object's mask: its visible part, antialiased\n"
+    "\n"
+    "  drape PHOTO TEXTURE|- OUT [--grid G.kvg] [--mask M.png] [--color AARRGGBB] [--tile X,Y]\n"
+    "        [--rotate DEG] [--shift X,Y] [--seamless X,Y] [--glare] [--level-up] [--hi-contrast]\n"
+    "        [--transparency T] [--fov RADIANS] [--key K] [--quality Q] [--verbose] [render options]\n"
+    "                                             the texture draped over the photo through the grid\n"
+    "  batch IN.kvx --object N --textures DIR --out DIR [--quality Q] [--format jpg|png|bmp] [render options]\n"
+    "                                             one draped picture per texture file of DIR\n"
+    "  demo DIR                                   a sample room, fabrics and the curtain's project; drapes it\n"
+    "  render options: --sampling linear|nearest  --passes -1|2|3|4|8|15|24|66  --no-aa-render  --sharpen\n"
     "\n"
     "  filter NAME PICTURE OUT [--mask M.png] [--param k=v ...]\n"
     "        blur sharpen find-edge sobel blur-edge water-color\n"
@@ -212,6 +229,8 @@ int grid(std::vector<std::string> a) {
   } else if (cmd == "dump") {
     expect(a, 1);
     dump(load(a[0]));
+  } else if (cmd == "texcoords") {
+    return cli::GridTexCoordsCommand(a);
   } else if (cmd == "from-json") {
     expect(a, 2);
     save(a[1], fromJson(a[0]));
@@ -236,6 +255,9 @@ int main(int argc, char** argv) {
   try {
     if (words[0] == "grid") return grid({words.begin() + 1, words.end()});
     if (words[0] == "project") return cli::ProjectCommand({words.begin() + 1, words.end()});
+    if (words[0] == "drape") return cli::DrapeCommand({words.begin() + 1, words.end()});
+    if (words[0] == "demo") return cli::DemoCommand({words.begin() + 1, words.end()});
+    if (words[0] == "batch") return cli::BatchCommand({words.begin() + 1, words.end()});
     if (words[0] == "filter") return cli::FilterCommand({words.begin() + 1, words.end()});
     if (words[0] == "select") return cli::SelectCommand({words.begin() + 1, words.end()});
     throw UsageError("unknown command " + words[0]);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "../raster/ApplyThroughMask.h"
 #include "../raster/ParallelRows.h"
@@ -21,39 +22,96 @@ uint32_t RoundDiv(uint32_t n, uint32_t d) {
 TColor32 Grey(uint32_t g) { return 0xFF000000u | g << 16 | g << 8 | g; }
 
 // Turns the masked pixels grey; returns the lowest and highest intensity among them
-// (lo > hi when nothing is masked).
+// (lo > hi when nothing is masked). Each core keeps its own extremes.
 std::pair<int, int> MaskedToGrey(TBitmap32& image, const TByteMap& mask) {
-  int lo = 255, hi = 0;
   const int w = std::min(image.Width(), mask.Width()), h = std::min(image.Height(), mask.Height());
-  for (int y = 0; y < h; ++y) {
-    TColor32* p = image.ScanLine(y);
-    const uint8_t* m = mask.ScanLine(y);
-    for (int x = 0; x < w; ++x) {
-      if (!m[x]) continue;
-      const int g = Intensity(p[x]);
-      lo = std::min(lo, g);
-      hi = std::max(hi, g);
-      p[x] = Grey(uint32_t(g));
+  std::mutex lock;
+  int lo = 255, hi = 0;
+  ParallelRows(h, w, [&](int y0, int y1) {
+    int l = 255, u = 0;
+    for (int y = y0; y < y1; ++y) {
+      TColor32* p = image.ScanLine(y);
+      const uint8_t* m = mask.ScanLine(y);
+      for (int x = 0; x < w; ++x) {
+        if (!m[x]) continue;
+        const int g = Intensity(p[x]);
+        l = std::min(l, g);
+        u = std::max(u, g);
+        p[x] = Grey(uint32_t(g));
+      }
     }
-  }
+    const std::lock_guard<std::mutex> guard(lock);
+    lo = std::min(lo, l);
+    hi = std::max(hi, u);
+  });
   return {lo, hi};
 }
 
-// Runs pixel(drape, photo) -> drape colour over the masked pixels and blends the
-// colour into the result at alpha Round(mask x transparency / 255).
-template <class Pixel>
+// Gives every pixel whose mask passes `masked` the grey level(g) of its grey g.
+template <class Masked, class Level>
+void RegreyMasked(TBitmap32& image, const TByteMap& mask, Masked masked, Level level) {
+  const int w = std::min(image.Width(), mask.Width()), h = std::min(image.Height(), mask.Height());
+  ParallelRows(h, w, [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      TColor32* p = image.ScanLine(y);
+      const uint8_t* m = mask.ScanLine(y);
+      for (int x = 0; x < w; ++x)
+        if (masked(m[x])) p[x] = Grey(level(BlueComponent(p[x])));
+    }
+  });
+}
+
+// The colour channels of a run of pixels, one 16-bit plane each, so that the composite
+// runs in 16-bit lanes: every product of the composite fits in 16 bits.
+constexpr int kRun = 256;
+struct TPlanes {
+  uint16_t r[kRun], g[kRun], b[kRun];
+  void Load(const TColor32* p, int n) {
+    for (int i = 0; i < n; ++i) {
+      r[i] = uint16_t(p[i] >> 16 & 0xFF);
+      g[i] = uint16_t(p[i] >> 8 & 0xFF);
+      b[i] = uint16_t(p[i] & 0xFF);
+    }
+  }
+};
+
+inline uint16_t Div255u16(uint16_t v) {
+  const uint16_t w = uint16_t(v + 128);
+  return uint16_t((w + (w >> 8)) >> 8);
+}
+
+// Computes the drape colour of each masked pixel with kernel(drape, photo, out) on whole
+// runs, and blends it into the result at alpha Round(mask x transparency / 255): the
+// colour channels mixed, the result's alpha kept. At alpha 0 the mix gives the result
+// pixel back unchanged, so no pixel needs a branch.
+template <class Kernel>
 void Compose(TBitmap32& result, const TBitmap32& drape, const TBitmap32& photo, const TByteMap& mask,
-             uint8_t transparency, Pixel pixel) {
+             uint8_t transparency, Kernel kernel) {
   const int w = std::min({result.Width(), drape.Width(), photo.Width(), mask.Width()});
   const int h = std::min({result.Height(), drape.Height(), photo.Height(), mask.Height()});
   ParallelRows(h, w, [&](int y0, int y1) {
+    TPlanes s, p, c, t;
+    uint16_t a[kRun];
     for (int y = y0; y < y1; ++y) {
       TColor32* d = result.ScanLine(y);
-      const TColor32* s = drape.ScanLine(y);
-      const TColor32* p = photo.ScanLine(y);
       const uint8_t* m = mask.ScanLine(y);
-      // No branches: at alpha 0 the mix gives the result pixel back unchanged.
-      for (int x = 0; x < w; ++x) d[x] = MixThroughMask(pixel(s[x], p[x]), d[x], Div255(uint32_t(m[x]) * transparency));
+      for (int x0 = 0; x0 < w; x0 += kRun) {
+        const int n = std::min(kRun, w - x0);
+        s.Load(drape.ScanLine(y) + x0, n);
+        p.Load(photo.ScanLine(y) + x0, n);
+        t.Load(d + x0, n);
+        kernel(s, p, c, n);
+        for (int i = 0; i < n; ++i) a[i] = Div255u16(uint16_t(m[x0 + i] * transparency));
+        for (int i = 0; i < n; ++i) {
+          const uint16_t na = uint16_t(255 - a[i]);
+          c.r[i] = Div255u16(uint16_t(c.r[i] * a[i] + t.r[i] * na));
+          c.g[i] = Div255u16(uint16_t(c.g[i] * a[i] + t.g[i] * na));
+          c.b[i] = Div255u16(uint16_t(c.b[i] * a[i] + t.b[i] * na));
+        }
+        TColor32* out = d + x0;
+        for (int i = 0; i < n; ++i)
+          out[i] = (out[i] & 0xFF000000u) | TColor32(c.r[i]) << 16 | TColor32(c.g[i]) << 8 | c.b[i];
+      }
     }
   });
 }
@@ -103,44 +161,39 @@ TBitmap32 MakeSeamless(const TBitmap32& texture, int columns, int rows) {
 void ApplyLevelUp(TBitmap32& image, const TByteMap& mask) {
   const auto [lo, hi] = MaskedToGrey(image, mask);
   if (hi <= lo) return;
-  const int w = std::min(image.Width(), mask.Width()), h = std::min(image.Height(), mask.Height());
-  for (int y = 0; y < h; ++y) {
-    TColor32* p = image.ScanLine(y);
-    const uint8_t* m = mask.ScanLine(y);
-    for (int x = 0; x < w; ++x)
-      if (m[x]) p[x] = Grey(uint32_t(BlueComponent(p[x]) - hi + 255));
-  }
+  RegreyMasked(image, mask, [](uint8_t m) { return m != 0; }, [hi = uint32_t(hi)](uint32_t g) { return g - hi + 255; });
 }
 
 void ApplyHiContrast(TBitmap32& image, const TByteMap& mask) {
   const auto [lo, hi] = MaskedToGrey(image, mask);
   if (hi <= lo) return;
-  const int w = std::min(image.Width(), mask.Width()), h = std::min(image.Height(), mask.Height());
-  for (int y = 0; y < h; ++y) {
-    TColor32* p = image.ScanLine(y);
-    const uint8_t* m = mask.ScanLine(y);
-    for (int x = 0; x < w; ++x)
-      if (m[x] > 240) p[x] = Grey(RoundDiv(uint32_t(BlueComponent(p[x]) - lo) * 255, uint32_t(hi - lo)));
-  }
+  RegreyMasked(image, mask, [](uint8_t m) { return m > 240; },
+               [lo = uint32_t(lo), range = uint32_t(hi - lo)](uint32_t g) { return RoundDiv((g - lo) * 255, range); });
 }
 
 void ComposeMultiply(TBitmap32& result, const TBitmap32& drape, const TBitmap32& photo, const TByteMap& mask,
                      TColor32 color, uint8_t transparency) {
-  const uint32_t cr = RedComponent(color), cg = GreenComponent(color), cb = BlueComponent(color);
-  Compose(result, drape, photo, mask, transparency, [=](TColor32 s, TColor32 p) {
-    const uint32_t g = Intensity(p);
-    return (RedComponent(s) * cr * g) >> 16 << 16 | (GreenComponent(s) * cg * g) >> 16 << 8 |
-           (BlueComponent(s) * cb * g) >> 16;
+  const uint16_t cr = RedComponent(color), cg = GreenComponent(color), cb = BlueComponent(color);
+  Compose(result, drape, photo, mask, transparency, [=](const TPlanes& s, const TPlanes& p, TPlanes& out, int n) {
+    for (int i = 0; i < n; ++i) {
+      // Intensity, then (s c) g div 65536 as the high half of a 16 x 16-bit product.
+      const uint32_t g = uint16_t(61 * p.r[i] + 174 * p.g[i] + 21 * p.b[i]) >> 8;
+      out.r[i] = uint16_t(uint32_t(uint16_t(s.r[i] * cr)) * g >> 16);
+      out.g[i] = uint16_t(uint32_t(uint16_t(s.g[i] * cg)) * g >> 16);
+      out.b[i] = uint16_t(uint32_t(uint16_t(s.b[i] * cb)) * g >> 16);
+    }
   });
 }
 
 void ComposeGlare(TBitmap32& result, const TBitmap32& drape, const TBitmap32& photo, const TByteMap& mask,
                   TColor32 color, uint8_t transparency) {
-  const uint32_t cr = RedComponent(color), cg = GreenComponent(color), cb = BlueComponent(color);
-  Compose(result, drape, photo, mask, transparency, [=](TColor32 s, TColor32 p) {
-    const uint32_t kr = RedComponent(s) * cr >> 8, kg = GreenComponent(s) * cg >> 8, kb = BlueComponent(s) * cb >> 8;
-    return OverlayChannel(RedComponent(p), kr) << 16 | OverlayChannel(GreenComponent(p), kg) << 8 |
-           OverlayChannel(BlueComponent(p), kb);
+  const uint16_t cr = RedComponent(color), cg = GreenComponent(color), cb = BlueComponent(color);
+  Compose(result, drape, photo, mask, transparency, [=](const TPlanes& s, const TPlanes& p, TPlanes& out, int n) {
+    for (int i = 0; i < n; ++i) {
+      out.r[i] = uint16_t(OverlayChannel(p.r[i], uint16_t(s.r[i] * cr) >> 8));
+      out.g[i] = uint16_t(OverlayChannel(p.g[i], uint16_t(s.g[i] * cg) >> 8));
+      out.b[i] = uint16_t(OverlayChannel(p.b[i], uint16_t(s.b[i] * cb) >> 8));
+    }
   });
 }
 

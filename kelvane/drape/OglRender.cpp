@@ -52,21 +52,27 @@ public:
     if (ctx_) OSMesaDestroyContext(ctx_);
   }
 
-  // `topDown`: the buffer's first row is the top of the picture (perspective renders,
-  // whose Y points up); otherwise it is OpenGL's bottom row (flat renders, Y = -1 on top).
-  Status Create(int targetWidth, int targetHeight, bool accumulation, bool topDown) {
+  enum Kind {
+    Flat,         // no depth buffer; the buffer's first row is OpenGL's bottom row (Y = -1 on top)
+    Perspective,  // a depth buffer; the first row is the top of the picture (Y points up)
+    Accumulated,  // the same with an accumulation buffer
+  };
+
+  Status Create(int targetWidth, int targetHeight, Kind kind) {
     width_ = std::min(targetWidth, kTileSide);
     height_ = std::min(targetHeight, kTileSide);
-    topDown_ = topDown;
-    const int attribs[] = {OSMESA_FORMAT,       OSMESA_BGRA,  OSMESA_DEPTH_BITS, 32, OSMESA_STENCIL_BITS, 0,
-                           OSMESA_ACCUM_BITS,   accumulation ? 16 : 0, OSMESA_PROFILE, OSMESA_COMPAT_PROFILE, 0};
+    topDown_ = kind != Flat;
+    const bool accumulation = kind == Accumulated;
+    const int attribs[] = {OSMESA_FORMAT,     OSMESA_BGRA, OSMESA_DEPTH_BITS, kind == Flat ? 0 : 32,
+                           OSMESA_STENCIL_BITS, 0,         OSMESA_ACCUM_BITS, accumulation ? 16 : 0,
+                           OSMESA_PROFILE,    OSMESA_COMPAT_PROFILE, 0};
     ctx_ = OSMesaCreateContextAttribs(attribs, nullptr);
-    if (!ctx_) return fail("OpenGL: no offscreen context with a depth buffer could be made");
+    if (!ctx_) return fail("OpenGL: no offscreen context could be made");
     buffer_.assign(size_t(width_) * height_, 0);
     if (!OSMesaMakeCurrent(ctx_, buffer_.data(), GL_UNSIGNED_BYTE, width_, height_))
       return fail("OpenGL: the offscreen context cannot draw into a " + std::to_string(width_) + "x" +
                   std::to_string(height_) + " buffer");
-    OSMesaPixelStore(OSMESA_Y_UP, topDown ? 0 : 1);
+    OSMesaPixelStore(OSMESA_Y_UP, topDown_ ? 0 : 1);
     if (accumulation) {
       GLint bits = 0;
       glGetIntegerv(GL_ACCUM_RED_BITS, &bits);
@@ -111,18 +117,14 @@ private:
   bool topDown_ = false;
 };
 
-// Loads the texture, bound, with the chosen filter; returns 0 when it cannot.
+bool PowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
+
+// Loads the texture, bound, with the chosen filter; returns 0 when it cannot. Sizes that
+// are not powers of two go through the mipmap builder, which rescales them; the filters
+// never read the smaller levels, so a power-of-two texture needs only its own level.
 GLuint UploadTexture(const TBitmap32& texture, TColor32 c, TTextureSampling sampling) {
   const TBitmap32 single(1, 1, c | 0xFF000000u);
   const TBitmap32& t = texture.Empty() ? single : texture;
-  std::vector<uint8_t> rgba(size_t(t.Width()) * t.Height() * 4);
-  const TColor32* p = t.Bits();
-  for (size_t i = 0, n = size_t(t.Width()) * t.Height(); i < n; ++i) {
-    rgba[4 * i] = RedComponent(p[i]);
-    rgba[4 * i + 1] = GreenComponent(p[i]);
-    rgba[4 * i + 2] = BlueComponent(p[i]);
-    rgba[4 * i + 3] = AlphaComponent(p[i]);
-  }
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
@@ -131,7 +133,21 @@ GLuint UploadTexture(const TBitmap32& texture, TColor32 c, TTextureSampling samp
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  // Sizes that are not powers of two are rescaled on the way in.
+  GLint maxSide = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+  if (PowerOfTwo(t.Width()) && PowerOfTwo(t.Height()) && t.Width() <= maxSide && t.Height() <= maxSide) {
+    // The bitmap's 0xAARRGGBB words are the bytes B, G, R, A.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, t.Width(), t.Height(), 0, GL_BGRA, GL_UNSIGNED_BYTE, t.Bits());
+    if (glGetError() == GL_NO_ERROR) return name;
+  }
+  std::vector<uint8_t> rgba(size_t(t.Width()) * t.Height() * 4);
+  const TColor32* p = t.Bits();
+  for (size_t i = 0, n = size_t(t.Width()) * t.Height(); i < n; ++i) {
+    rgba[4 * i] = RedComponent(p[i]);
+    rgba[4 * i + 1] = GreenComponent(p[i]);
+    rgba[4 * i + 2] = BlueComponent(p[i]);
+    rgba[4 * i + 3] = AlphaComponent(p[i]);
+  }
   if (gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, t.Width(), t.Height(), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data()) != 0) {
     glDeleteTextures(1, &name);
     return 0;
@@ -154,7 +170,7 @@ bool CellInside(const TMapGrid& g, const TMapCell& cell, bool quad) {
 // scene objects. Without a placement no texture coordinates are given; with a key only
 // cells of that key are drawn. The progress steps once per cell drawn.
 GLuint CompileCells(const TMapGrid& g, bool quads, const TTexturePlacement* place, const int32_t* key,
-                    TProgress* progress) {
+                    TProgress* progress, bool reversed = false) {
   const GLuint list = glGenLists(1);
   glNewList(list, GL_COMPILE);
   glBegin(quads ? GL_QUADS : GL_TRIANGLES);
@@ -169,7 +185,8 @@ GLuint CompileCells(const TMapGrid& g, bool quads, const TTexturePlacement* plac
     else
       glVertex3f(n.X, n.Y, n.Z);
   };
-  for (const TMapCell& cell : g.Cells) {
+  for (size_t k = 0; k < g.Cells.size(); ++k) {
+    const TMapCell& cell = g.Cells[reversed ? g.Cells.size() - 1 - k : k];
     if (key && cell.Key != *key) continue;
     if (!CellInside(g, cell, quads)) continue;
     vertex(cell.TopLeft);
@@ -215,19 +232,19 @@ Status RenderFlat(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& tar
                   TColor32 c, const TRenderOptions& options, TProgress* progress) {
   if (target.Empty()) return Ok{};
   TOffscreenGL gl;
-  if (Status s = gl.Create(target.Width(), target.Height(), false, false); !s) return s;
+  if (Status s = gl.Create(target.Width(), target.Height(), TOffscreenGL::Flat); !s) return s;
+  // Every vertex lies at depth 0, so a depth test "less" would keep the first cell
+  // drawn wherever cells overlap. Drawing the cells last to first without a depth
+  // buffer leaves the same cell on top, and saves the depth buffer's traffic.
   glEnable(GL_TEXTURE_2D);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LESS);
-  glClearDepth(1.0);
   SetClearColor(c, 1.0f);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   GLuint tex = UploadTexture(texture, c, options.Sampling);
   if (!tex) return fail("OpenGL: the texture could not be loaded");
   BeginProgress(progress, "Render object... ", grid.Cells.size());
-  const GLuint list = CompileCells(grid, true, &place, nullptr, progress);
+  const GLuint list = CompileCells(grid, true, &place, nullptr, progress, true);
   gl.ForEachTile(target, {0, 0, target.Width(), target.Height()}, [&](const double* m) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixd(m);
     glMatrixMode(GL_MODELVIEW);
@@ -245,7 +262,7 @@ Status RenderPerspective(const TMapGrid& grid, const TBitmap32& texture, TBitmap
                          TProgress* progress) {
   if (target.Empty()) return Ok{};
   TOffscreenGL gl;
-  if (Status s = gl.Create(target.Width(), target.Height(), false, true); !s) return s;
+  if (Status s = gl.Create(target.Width(), target.Height(), TOffscreenGL::Perspective); !s) return s;
   const TViewport vp = PerspectiveViewport(target.Width(), target.Height());
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
@@ -280,7 +297,7 @@ Status RenderPerspectiveAA(const TMapGrid& grid, const TBitmap32& texture, TBitm
   if (target.Empty() || jitter.empty()) return Ok{};
   const int p = int(jitter.size());
   TOffscreenGL gl;
-  if (Status s = gl.Create(target.Width(), target.Height(), true, true); !s) return s;
+  if (Status s = gl.Create(target.Width(), target.Height(), TOffscreenGL::Accumulated); !s) return s;
   const TViewport vp = PerspectiveViewport(target.Width(), target.Height());
   SetClearColor(c, 1.0f);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
@@ -321,7 +338,7 @@ Status RenderMaskAA(std::span<const TSceneObject> objects, size_t index, float f
   const int p = int(jitter.size());
   TBitmap32 picture(mask.Width(), mask.Height());
   TOffscreenGL gl;
-  if (Status s = gl.Create(picture.Width(), picture.Height(), true, true); !s) return s;
+  if (Status s = gl.Create(picture.Width(), picture.Height(), TOffscreenGL::Accumulated); !s) return s;
   const TViewport vp = PerspectiveViewport(picture.Width(), picture.Height());
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glDepthFunc(GL_LESS);

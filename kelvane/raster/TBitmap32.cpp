@@ -5,8 +5,37 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace kelvane {
+
+void* AllocateLargeBuffer(size_t bytes) {
+  constexpr size_t kHugePage = size_t(2) << 20;
+  const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* p = std::aligned_alloc(kHugePage, rounded);
+  if (!p) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  (void)madvise(p, rounded, MADV_HUGEPAGE);
+#endif
+  return p;
+}
+
+void FreeLargeBuffer(void* p) { std::free(p); }
+
+void TBitmap32::CopyFrom(const TBitmap32& other) {
+  CopySettingsFrom(other);
+  if (other.pixels_.empty() || !SetSizeUninitialized(other.width_, other.height_)) {
+    pixels_.clear();
+    width_ = height_ = 0;
+    return;
+  }
+  ParallelRows(height_, width_, [&](int y0, int y1) {
+    std::memcpy(ScanLine(y0), other.ScanLine(y0), size_t(y1 - y0) * width_ * sizeof(TColor32));
+  });
+}
 
 bool TBitmap32::SetSize(int width, int height, TColor32 fill) {
   if (width <= 0 || height <= 0) {

@@ -67,7 +67,6 @@ check "project set-texture" '"texture":{"width":2,"height":2' "$("$CLI" project 
 check "project set-mask" 0 "$(status "$CLI" project set-mask "$work/p4.kvx" 0 "$work/pic.bmp" "$work/p5.kvx")"
 check "not a project" "kelvane-cli: Sorry Wrong File Format" "$("$CLI" project info "$work/pic.bmp" 2>&1)"
 
-
 # Filters.
 for f in blur sharpen find-edge sobel water-color rotate-90 rotate-180 rotate-270 flip-h flip-v; do
   check "filter $f" 0 "$(status "$CLI" filter $f "$work/pic.bmp" "$work/f-$f.png")"
@@ -91,6 +90,31 @@ check "select hsl" 0 "$(status "$CLI" select hsl-range "$work/pic.bmp" - "$work/
 check "select needs its points" 2 "$(status "$CLI" select rectangle "$work/pic.bmp" - "$work/x.png" --from 0,0)"
 check "unknown selection option" 2 "$(status "$CLI" select wand "$work/pic.bmp" - "$work/x.png" --seed 0,0 --radius 3)"
 check "bad mode" 2 "$(status "$CLI" select color-range "$work/pic.bmp" - "$work/x.png" --color 000000 --mode xor)"
+
+# Draping. A white drape without a texture takes the photo's brightness: white
+# 255 x 255 x 255 div 65536 = 253, blue (intensity 20) gives 19 on every channel.
+bytes() { od -An -tx1 -j "$2" -N 3 "$1" | tr -d ' '; }
+check "drape the colour alone" 0 "$(status "$CLI" drape "$work/pic.bmp" - "$work/dr.bmp")"
+check "drape bottom-left, blue" 131313 "$(bytes "$work/dr.bmp" 54)"
+check "drape top-right, white" fdfdfd "$(bytes "$work/dr.bmp" 65)"
+check "drape through a grid" 0 "$(status "$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/dt.png" --grid "$work/g2.kvg" --tile 2,2 --rotate 90 --seamless 0.5,0 --glare --passes 4 --sampling nearest --sharpen)"
+check "drape with a mask of another size" 1 "$(status "$CLI" drape "$work/pic.bmp" - "$work/x.png" --mask "$work/big.png")"
+check "drape refuses other pass counts" 2 "$(status "$CLI" drape "$work/pic.bmp" - "$work/x.png" --passes 5)"
+check "drape a scene object" 0 "$(status "$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/ds.png" --fov 0.8)"
+check "project fill" 0 "$(status "$CLI" project fill "$work/p5.kvx" 0 "$work/pf.kvx" --export "$work/pf.bmp")"
+check "project fill across objects" 0 "$(status "$CLI" project fill "$work/p5.kvx" 0 "$work/pf2.kvx" --objects 0,0)"
+check "flat objects have no antialiased mask" "kelvane-cli: Get Anti-aliased Mask Not Avialable For This Object" \
+  "$("$CLI" project aa-mask "$work/p5.kvx" 0 "$work/x.kvx" 2>&1)"
+mkdir -p "$work/fabrics"
+cp "$work/pic.bmp" "$work/fabrics/a.bmp"
+printf 'not a picture' > "$work/fabrics/b.png"
+check "batch reports the texture it could not read" "kelvane-cli: 1 of 2 textures failed" \
+  "$("$CLI" batch "$work/p5.kvx" --object 0 --textures "$work/fabrics" --out "$work/cat" 2>&1 | tail -n 1)"
+check "batch wrote the good one" yes "$([ -s "$work/cat/a.jpg" ] && echo yes)"
+check "batch needs its folders" 2 "$(status "$CLI" batch "$work/p5.kvx" --object 0)"
+check "texture coordinates" '{"cols":2,"rows":2,"nodes":[[-1,-1,0,1,1],' \
+  "$("$CLI" grid texcoords "$work/g2.kvg" 1000 1000 1000 1000 1000 1000 1000 1000 "$work/tc.kvg" && "$CLI" grid dump "$work/tc.kvg" | head -c 42)"
+check "texture coordinates need numbers" 2 "$(status "$CLI" grid texcoords "$work/g2.kvg" 1 1 abc 1 1 1 1 1 "$work/tc.kvg")"
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
