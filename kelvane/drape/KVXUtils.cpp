@@ -97,6 +97,9 @@ void Compose(TBitmap32& result, const TBitmap32& drape, const TBitmap32& photo, 
       const uint8_t* m = mask.ScanLine(y);
       for (int x0 = 0; x0 < w; x0 += kRun) {
         const int n = std::min(kRun, w - x0);
+        uint8_t any = 0;  // runs outside the object are left alone at once
+        for (int i = 0; i < n; ++i) any |= m[x0 + i];
+        if (!any || !transparency) continue;
         s.Load(drape.ScanLine(y) + x0, n);
         p.Load(photo.ScanLine(y) + x0, n);
         t.Load(d + x0, n);
