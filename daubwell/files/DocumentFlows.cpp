@@ -8,11 +8,15 @@
 
 namespace daubwell {
 
-void saveAs(Document& doc, FileDialogs& dialogs, Messages& messages) {
+bool saveAs(Document& doc, FileDialogs& dialogs, Messages& messages) {
   auto path = dialogs.savePath(kDocumentFilter);
-  if (!path) return;
-  if (!writeDocument(doc.canvas, *path)) messages.show(kSaveFailedText, "Error", MessageIcon::Error);
+  if (!path) return false;
+  if (!writeDocument(doc.canvas, *path)) {
+    messages.show(kSaveFailedText, "Error", MessageIcon::Error);
+    return false;  // still unsaved: closing asks again
+  }
   doc.modified = false;
+  return true;
 }
 
 bool confirmDiscard(Document& doc, FileDialogs& dialogs, Messages& messages) {
@@ -20,8 +24,8 @@ bool confirmDiscard(Document& doc, FileDialogs& dialogs, Messages& messages) {
   switch (messages.ask(kSaveChangesText, "Save Changes?", MessageButtons::YesNoCancel,
                        MessageIcon::Warning)) {
     case Answer::Yes:
-      saveAs(doc, dialogs, messages);
-      return true;
+      // A save that was cancelled or failed keeps the painting.
+      return saveAs(doc, dialogs, messages);
     case Answer::No:
       return true;
     default:

@@ -9,11 +9,12 @@ inline constexpr const char* kSaveFailedText = "File Save failed!";
 inline constexpr const char* kLoadFailedText = "File Load failed!";
 inline constexpr const char* kSaveChangesText = "Would you like to save your painting?";
 
-// File > Save: asks for a path and writes the painting there. Cancelling does nothing;
-// once a path was given the painting counts as saved, and a failed write says so.
-void saveAs(Document& doc, FileDialogs& dialogs, Messages& messages);
+// File > Save: asks for a path and writes the painting there. True when written; a
+// cancelled dialog or a failed write (which says so) leaves the painting unsaved.
+bool saveAs(Document& doc, FileDialogs& dialogs, Messages& messages);
 
-// "Save changes?" before the painting is replaced. False when the user cancelled.
+// "Save changes?" before the painting is replaced. False when the user cancelled, or
+// chose to save and the painting was not saved.
 bool confirmDiscard(Document& doc, FileDialogs& dialogs, Messages& messages);
 
 // File > Open: asks to save changes, then for a file, and loads it. Returns whether a

@@ -143,7 +143,6 @@ bool readDocument(Document& doc, const std::string& path, Messages& messages) {
     messages.show(kCannotOpenText, "Error", MessageIcon::Error);
     return false;
   }
-  doc.history.reset();
   ParsedDocument parsed = parseDocument(bytes.value());
   if (!parsed.ok()) {
     switch (parsed.error->fault) {
@@ -159,6 +158,8 @@ bool readDocument(Document& doc, const std::string& path, Messages& messages) {
     }
     return false;
   }
+  // Only a painting that loaded replaces the old one and its history.
+  doc.history.reset();
   const DocumentHeader& h = parsed.content.header;
   doc.canvas.create(uint32_t(h.width), uint32_t(h.height));
   doc.canvas.pixels = std::move(parsed.content.pixels);

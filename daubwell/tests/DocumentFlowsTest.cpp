@@ -39,12 +39,16 @@ TEST_F(Flows, SaveWritesTheFileAndMarksThePaintingSaved) {
   EXPECT_TRUE(std::filesystem::exists(dir.file("a.dwp")));
 }
 
-TEST_F(Flows, FailedSaveSaysSoButCountsAsSaved) {
+TEST_F(Flows, FailedSaveSaysSoAndKeepsThePaintingUnsaved) {
   dialogs.saves.push_back(dir.file("no/such/folder/a.dwp"));
-  saveAs(doc, dialogs, messages);
+  EXPECT_FALSE(saveAs(doc, dialogs, messages));
   EXPECT_EQ(messages.texts(), std::vector<std::string>{"File Save failed!"});
   EXPECT_EQ(messages.shown[0].caption, "Error");
-  EXPECT_FALSE(doc.modified);
+  EXPECT_TRUE(doc.modified);
+  // Asked to save before the painting goes, a failed save keeps it.
+  messages.answers = {Answer::Yes};
+  dialogs.saves.push_back(dir.file("no/such/folder/b.dwp"));
+  EXPECT_FALSE(confirmDiscard(doc, dialogs, messages));
 }
 
 TEST_F(Flows, ConfirmDiscardAsksOnlyWhenThereAreUnsavedChanges) {

@@ -1,0 +1,575 @@
+#include "MainFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QUrl>
+#include <cstdio>
+
+#include "canvas/CanvasView.h"
+#include "canvas/Lighting.h"
+#include "effects/Effects.h"
+#include "files/BmpWriter.h"
+#include "files/DocumentFlows.h"
+#include "files/ProgramFolders.h"
+
+namespace daubwell {
+
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+constexpr QPoint kCanvasWindowOrigin(90, 10);
+
+}  // namespace
+
+// ---- the canvas window ----
+
+CanvasWidget::CanvasWidget(PaintSession& session, MainFrame& frame, QWidget* parent)
+    : QWidget(parent), session_(session), frame_(frame) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setCursor(Qt::CrossCursor);
+}
+
+void CanvasWidget::paintEvent(QPaintEvent* e) {
+  QPainter p(this);
+  const Canvas& c = session_.doc.canvas;
+  const QImage view = surfaceView(c.surface);
+  if (view.isNull()) {
+    p.fillRect(e->rect(), Qt::white);
+    return;
+  }
+  const QRect u = e->rect();
+  const ZoomCopy copy = zoomCopy({u.left(), u.top(), u.right() + 1, u.bottom() + 1}, session_.doc.zoom);
+  const IntRect& s = copy.source;
+  const IntRect& t = copy.target;
+  if (s.width() <= 0 || s.height() <= 0) return;
+  // The surface is stored bottom-up: draw its rows flipped, as a plain stretch.
+  p.save();
+  p.translate(t.left, t.top + t.height());
+  p.scale(double(t.width()) / s.width(), -double(t.height()) / s.height());
+  p.drawImage(QPointF(0, 0), view, QRect(s.left, int(c.height) - s.top - s.height(), s.width(), s.height()));
+  p.restore();
+}
+
+void CanvasWidget::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) frame_.canvasPress(int(e->position().x()), int(e->position().y()));
+}
+
+void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint p = e->position().toPoint();
+  frame_.canvasMove(p.x(), p.y(), rect().contains(p));
+}
+
+void CanvasWidget::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) frame_.canvasRelease();
+}
+
+void CanvasWidget::leaveEvent(QEvent*) { frame_.canvasRelease(); }
+
+// ---- the frame ----
+
+MainFrame::MainFrame(PaintSession& session, QWidget* parent)
+    : QMainWindow(parent), session_(session), qtMessages_(this), qtDialogs_(this), messages_(&qtMessages_),
+      dialogs_(&qtDialogs_) {
+  setWindowTitle(kFrameTitle);
+  setAcceptDrops(true);
+  session_.doc.observer = this;
+  session_.engine.host = this;
+  session_.engine.messages = messages_;
+  askSize = [this](int w, int h) { return SizeDialog::ask(w, h, this); };
+
+  mdi_ = new QMdiArea(this);
+  mdi_->setBackground(QColor(128, 120, 110));
+  setCentralWidget(mdi_);
+  canvas_ = new CanvasWidget(session_, *this, nullptr);
+  canvasWindow_ = mdi_->addSubWindow(canvas_, Qt::FramelessWindowHint);
+  canvasWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
+
+  buildStatusBar();
+  tools_ = new ToolsWindow(session_, this);
+  properties_ = new BrushPropertiesWindow(session_, this);
+  colors_ = new ColorsWindow(session_, this);
+  palette_ = new PaletteWindow(session_, *messages_, *dialogs_, this);
+  floating_ = {tools_, properties_, colors_, palette_};
+  buildMenus();
+  qApp->installEventFilter(this);
+
+  connect(tools_, &ToolsWindow::toolChosen, this, [this](int tool) {
+    session_.engine.brush.tool = tool;
+    refreshTools();
+  });
+  connect(properties_, &BrushPropertiesWindow::brushChanged, this, [this] { markPreviewDirty(); });
+  connect(palette_, &PaletteWindow::brushChanged, this, [this] { requestRefresh(); });
+  const std::pair<int, FloatingWindow*> windowItems[] = {{1100, tools_}, {1102, properties_}, {1101, colors_},
+                                                        {1103, palette_}};
+  for (auto [id, w] : windowItems)
+    connect(w, &FloatingWindow::shownChanged, this, [this, id](bool shown) {
+      if (!isMinimized()) actions_[id]->setChecked(shown);
+    });
+
+  loop_.setTimerType(Qt::PreciseTimer);
+  loop_.setInterval(3);
+  connect(&loop_, &QTimer::timeout, this, &MainFrame::frameTick);
+  loop_.start();
+}
+
+MainFrame::~MainFrame() {
+  session_.doc.observer = nullptr;
+  session_.engine.host = nullptr;
+  session_.engine.messages = nullptr;
+}
+
+void MainFrame::setServices(Messages& messages, FileDialogs& dialogs) {
+  messages_ = &messages;
+  dialogs_ = &dialogs;
+  session_.engine.messages = messages_;
+  palette_->setServices(messages, dialogs);
+}
+
+FloatingWindow* MainFrame::createFloatingWindow(const QString& title) {
+  std::erase_if(floating_, [](const QPointer<FloatingWindow>& w) { return w.isNull(); });
+  if (int(floating_.size()) >= kMaxFloatingWindows) {
+    messages_->show(kTooManyWindowsText, "Error", MessageIcon::Error);
+    return nullptr;
+  }
+  auto* w = new FloatingWindow(title, this);
+  floating_.push_back(w);
+  return w;
+}
+
+QAction* MainFrame::addItem(QMenu* menu, int id, const QString& caption, std::function<void()> run) {
+  QAction* a = menu->addAction(caption);
+  a->setData(id);
+  connect(a, &QAction::triggered, this, [run = std::move(run)] { run(); });
+  actions_.insert(id, a);
+  return a;
+}
+
+void MainFrame::buildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  addItem(file, 1000, "&New\tCtrl+N", [this] { newImage(); });
+  addItem(file, 1001, "&Open\tCtrl+O", [this] {
+    if (openDocument(session_.doc, *dialogs_, *messages_)) session_.applyPreferences();
+    updateUndoItems();
+  });
+  addItem(file, 1005, "&Import Image", [this] { importImage(); });
+  addItem(file, 1002, "&Save\tCtrl+S", [this] { saveAs(session_.doc, *dialogs_, *messages_); });
+  addItem(file, 1004, "&Export Image", [this] { exportImage(); });
+  file->addSeparator();
+  addItem(file, 1006, "&Page Setup", [this] { pageSetup(); });
+  addItem(file, 1007, "&Print\tCtrl+P", [this] { print(); });
+  file->addSeparator();
+  addItem(file, 1009, "E&xit", [this] { close(); });
+
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  addItem(edit, kUndoMenuId, "&Undo\tCtrl+Z", [this] {
+    session_.doc.undo(*messages_);
+    updateUndoItems();
+    requestRefresh();
+  });
+  addItem(edit, kRedoMenuId, "&Redo\tCtrl+Y", [this] {
+    session_.doc.redo(*messages_);
+    updateUndoItems();
+    requestRefresh();
+  });
+
+  QMenu* view = menuBar()->addMenu("&View");
+  for (auto [id, caption] : {std::pair{1250, "&High Quality (slow)"}, {1252, "&Lighting"}}) {
+    QAction* a = addItem(view, id, caption, [this, id] { toggleDisplay(id); });
+    a->setCheckable(true);
+  }
+  QMenu* zoom = view->addMenu("&Zoom");
+  for (const ZoomItem& z : kZoomItems) addItem(zoom, z.menuId, qs(z.caption), [this, f = z.factor] { setZoom(f); });
+
+  QMenu* image = menuBar()->addMenu("&Image");
+  addItem(image, 1280, "&Image Size", [this] { imageSize(); });
+  QMenu* filters = menuBar()->addMenu("Filte&rs");
+  QMenu* colours = filters->addMenu("&Colors");
+  QMenu* paint = filters->addMenu("&Paint");
+  QMenu* texture = filters->addMenu("&Texture");
+  auto menuFor = [&](int id) -> QMenu* {
+    switch (id) {
+      case 1305: case 1315: case 1320: case 1330: case 1335: return colours;
+      case 1500: case 1840: return paint;
+      case 1310: case 1845: case 1820: case 1300: case 1815: return texture;
+      case 1810: return image;
+      default: return filters;
+    }
+  };
+  for (const Effect& e : effects()) addItem(menuFor(e.menuId), e.menuId, qs(e.caption), [this, id = e.menuId] {
+      runCommand(id);
+    });
+
+  QMenu* window = menuBar()->addMenu("&Window");
+  const std::pair<int, FloatingWindow*> items[] = {{1100, tools_}, {1102, properties_}, {1101, colors_}, {1103, palette_}};
+  for (auto [id, w] : items) {
+    QAction* a = addItem(window, id, w == tools_ ? " Tools" : w->windowTitle(), [this, id, w] { toggleWindow(id, w); });
+    a->setCheckable(true);
+    a->setChecked(true);
+  }
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  addItem(help, 1401, "&Daubwell Help", [this] { openHelp(QString()); });
+  addItem(help, 1403, "Daubwell on the &Web", [this] { openHelp("about"); });
+  help->addSeparator();
+  addItem(help, 1400, "&About Daubwell..", [this] { showAbout(); });
+
+  // Ctrl+N, O, S, P, Z and Y work from every window of the program, once per press.
+  for (auto [key, id] : {std::pair{"Ctrl+N", 1000}, {"Ctrl+O", 1001}, {"Ctrl+S", 1002}, {"Ctrl+P", 1007},
+                         {"Ctrl+Z", kUndoMenuId}, {"Ctrl+Y", kRedoMenuId}}) {
+    auto* s = new QShortcut(QKeySequence(key), this);
+    s->setContext(Qt::ApplicationShortcut);
+    s->setAutoRepeat(false);
+    connect(s, &QShortcut::activated, this, [this, id] {
+      if (actions_[id]->isEnabled()) actions_[id]->trigger();
+    });
+  }
+}
+
+void MainFrame::buildStatusBar() {
+  int left = 0;
+  for (size_t i = 0; i < 4; ++i) {
+    status_[i] = new QLabel(this);
+    status_[i]->setFixedWidth(kStatusPartEdges[i] - left);
+    left = kStatusPartEdges[i];
+    statusBar()->addWidget(status_[i], i == 3 ? 1 : 0);
+  }
+}
+
+void MainFrame::updateStatus() {
+  const Canvas& c = session_.doc.canvas;
+  status_[0]->setText(QString::fromStdString(fileSizeText(c.width, c.height)));
+  status_[1]->setText(QString::fromStdString(sizeText(c.width, c.height)));
+  status_[2]->setText(QString::fromStdString(zoomText(session_.doc.zoom)));
+  status_[3]->setText(QString::fromStdString(session_.doc.statusText));
+}
+
+void MainFrame::updateUndoItems() {
+  actions_[kUndoMenuId]->setEnabled(session_.doc.history.menuEnabled(kUndoMenuId));
+  actions_[kRedoMenuId]->setEnabled(session_.doc.history.menuEnabled(kRedoMenuId));
+}
+
+void MainFrame::runCommand(int id) {
+  const Effect* effect = findEffectByMenuId(id);
+  if (!effect) return;
+  const Brush& b = session_.engine.brush;
+  EffectParams params;
+  params.color = {b.red, b.green, b.blue};
+  params.style = b.style;
+  params.texture = b.texture;
+  params.offsets = session_.engine.offsets;
+  params.patterns = &session_.patterns;
+  applyEffect(session_.doc, *effect, params);
+  updateUndoItems();
+  canvas_->update();
+}
+
+void MainFrame::newImage() {
+  if (!confirmDiscard(session_.doc, *dialogs_, *messages_)) return;
+  const auto size = askSize(int(kStartDocumentSide), int(kStartDocumentSide));
+  if (!size) return;
+  if (!newDocumentChecked(session_.doc, size->first, size->second, *messages_)) return;
+  session_.applyPreferences();
+  updateUndoItems();
+  updateStatus();
+}
+
+void MainFrame::imageSize() {
+  const Canvas& c = session_.doc.canvas;
+  const auto size = askSize(int(c.width), int(c.height));
+  if (!size) return;
+  if (daubwell::imageSize(session_.doc, size->first, size->second, *messages_)) updateUndoItems();
+  updateStatus();
+}
+
+void MainFrame::setZoom(double zoom) {
+  session_.doc.zoom = zoom;
+  canvasResized();
+}
+
+void MainFrame::canvasResized() {
+  const Canvas& c = session_.doc.canvas;
+  const QSize size(std::max(1, zoomedSize(c.width, session_.doc.zoom)), std::max(1, zoomedSize(c.height, session_.doc.zoom)));
+  canvas_->setFixedSize(size);
+  canvasWindow_->setFixedSize(size);
+  canvasWindow_->move(kCanvasWindowOrigin);
+  canvasWindow_->show();
+  canvas_->update();
+  updateStatus();
+}
+
+void MainFrame::toggleDisplay(int id) {
+  bool& flag = id == 1250 ? session_.prefs.highQuality : session_.prefs.lighting;
+  flag = !flag;
+  actions_[id]->setChecked(flag);
+  session_.applyPreferences();
+  markPreviewDirty();
+}
+
+void MainFrame::toggleWindow(int id, FloatingWindow* w) {
+  w->setVisible(!w->isVisible());
+  actions_[id]->setChecked(w->isVisible());
+}
+
+void MainFrame::importImage() {
+  if (!confirmDiscard(session_.doc, *dialogs_, *messages_)) return;
+  const auto path = dialogs_->openPath(kImportFilter);
+  if (!path) return;
+  if (daubwell::importImage(session_.doc, *path, *messages_)) {
+    session_.applyPreferences();
+    updateUndoItems();
+  }
+}
+
+void MainFrame::exportImage() {
+  const auto path = dialogs_->savePath(kExportFilter);
+  if (!path) return;
+  relightAll(session_.doc.canvas);
+  if (!writeBmp(session_.doc.canvas.surface, *path)) messages_->show("Export failed!", "Error", MessageIcon::Error);
+}
+
+void MainFrame::pageSetup() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  QPageSetupDialog(printer_.get(), this).exec();
+}
+
+void MainFrame::print() {
+  Canvas& c = session_.doc.canvas;
+  relightAll(c);
+  canvas_->update();
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  QPrintDialog dialog(printer_.get(), this);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  if (dialog.exec() != QDialog::Accepted) return;
+  printer_->setDocName("Bitmap Printing Test");
+  QPainter painter;
+  if (!painter.begin(printer_.get())) {
+    messages_->show("The printer could not be started.", "Error", MessageIcon::Error);
+    return;
+  }
+  const QRect page = printer_->pageLayout().paintRectPixels(printer_->resolution());
+  const PrintPlacement place = printPlacement(int(c.width), int(c.height), page.width(), page.height());
+  painter.drawImage(QRect(place.x, place.y, place.width, place.height), surfaceImage(c.surface));
+  painter.end();
+}
+
+void MainFrame::showAbout() {
+  auto* about = new SplashWindow(this);
+  about->move(geometry().center() - about->rect().center());
+  about->show();
+  about->setFocus();
+}
+
+void MainFrame::openHelp(const QString& anchor) {
+  const QString page = QString::fromStdString(programFolder()) + "help/index.html";
+  if (!QFileInfo::exists(page)) {
+    messages_->show("The help pages are not installed beside the program.", "Error", MessageIcon::Error);
+    return;
+  }
+  QUrl url = QUrl::fromLocalFile(page);
+  if (!anchor.isEmpty()) url.setFragment(anchor);
+  QDesktopServices::openUrl(url);
+  showMinimized();
+}
+
+bool MainFrame::openFile(const QString& path) {
+  if (!openDocumentFile(session_.doc, path.toStdString(), *messages_)) return false;
+  session_.applyPreferences();
+  updateUndoItems();
+  return true;
+}
+
+void MainFrame::loadListsAndPreferences() {
+  const std::string dir = listFolder();
+  if (!loadPalette(session_.palette, dir + "palette.dat") || session_.palette.count() == 0)
+    session_.palette = starterPalette();
+  if (!loadStrokes(session_.strokes, dir + "strokes.dat") || session_.strokes.count() == 0) {
+    session_.strokes = {};
+    session_.strokes.slots[0] = {true, StrokeDynamics{}};
+  }
+  session_.prefs = loadPreferences(dir + "prefs.dat");
+  actions_[1250]->setChecked(session_.prefs.highQuality);
+  actions_[1252]->setChecked(session_.prefs.lighting);
+  session_.applyPreferences();
+  selectBrush(session_.palette, session_.palette.selected, session_.engine);
+  session_.engine.brush.size = 30;
+  selectStroke(session_.strokes, session_.strokes.selected, session_.engine);
+  session_.doc.statusText = kBeginDrawingText;
+  colors_->syncFromBrush();
+  properties_->syncFromBrush();
+  palette_->refresh();
+  refreshTools();
+  session_.doc.statusText = kBeginDrawingText;
+  updateStatus();
+  updateUndoItems();
+}
+
+void MainFrame::saveListsAndPreferences() {
+  const std::string dir = listFolder();
+  savePalette(session_.palette, dir + "palette.dat");
+  saveStrokes(session_.strokes, dir + "strokes.dat");
+  savePreferences(session_.prefs, dir + "prefs.dat");
+}
+
+// ---- the main loop ----
+
+void MainFrame::frameTick() {
+  QElapsedTimer clock;
+  clock.start();
+  Document& doc = session_.doc;
+  bool painting = false;
+  if (!doc.canvas.empty() && !doc.canvas.lightingValid) {
+    relightAll(doc.canvas);
+    canvas_->update();
+  }
+  if (session_.engine.buttonDown() && strokeOnCanvas_) {
+    painting = true;
+    session_.engine.frame(doc);
+    const int r = int(session_.engine.brush.size * doc.zoom);
+    const int x = session_.engine.cursorX(), y = session_.engine.cursorY();
+    canvas_->repaint(QRect(QPoint(x - r, y - r), QPoint(x + r, y + r)));
+  } else {
+    const bool props = properties_->applySliders();
+    const bool cols = colors_->applySliders();
+    palette_->applySliders();
+    if (props || cols) markPreviewDirty();
+  }
+  if (refreshRequested_) {
+    refreshRequested_ = false;
+    canvas_->update();
+    colors_->syncFromBrush();
+    properties_->syncFromBrush();
+    palette_->refresh();
+    refreshTools();
+  }
+  if (previewDirty_) {
+    previewDirty_ = false;
+    session_.redrawPreview();
+    properties_->previewChanged();
+  }
+  updateUndoItems();
+  stats_.add(double(clock.nsecsElapsed()) / 1e9, painting);
+}
+
+void MainFrame::refreshTools() {
+  const int tool = session_.engine.brush.tool;
+  tools_->markTool(tool);
+  properties_->applyToolControls(tool);
+  const std::string_view text = toolControls(tool).status;
+  if (!text.empty()) session_.doc.statusText = std::string(text);
+  updateStatus();
+  markPreviewDirty();
+}
+
+void MainFrame::canvasPress(int x, int y) {
+  strokeOnCanvas_ = true;
+  handAnchor_ = QCursor::pos();
+  session_.engine.press(session_.doc, x, y);
+  updateUndoItems();
+}
+
+void MainFrame::canvasMove(int x, int y, bool inside) {
+  if (!inside) {
+    canvasRelease();
+    return;
+  }
+  session_.engine.move(x, y);
+}
+
+void MainFrame::canvasRelease() {
+  if (session_.engine.buttonDown()) session_.engine.release();
+  strokeOnCanvas_ = false;
+}
+
+void MainFrame::colourPicked(Rgb) {
+  colors_->syncFromBrush();
+  markPreviewDirty();
+}
+
+void MainFrame::handDrag() {
+  const QPoint now = QCursor::pos();
+  canvasWindow_->move(canvasWindow_->pos() + (now - handAnchor_));
+  handAnchor_ = now;
+}
+
+void MainFrame::spacePressed() {
+  if (toolBeforeSpace_ >= 0) return;
+  toolBeforeSpace_ = session_.engine.brush.tool;
+  session_.engine.brush.tool = int(ToolId::Hand);
+  session_.engine.stroke.working.tool = int(ToolId::Hand);
+  refreshTools();
+}
+
+void MainFrame::spaceReleased() {
+  if (toolBeforeSpace_ < 0) return;
+  session_.engine.brush.tool = toolBeforeSpace_;
+  session_.engine.stroke.working.tool = toolBeforeSpace_;
+  toolBeforeSpace_ = -1;
+  refreshTools();
+}
+
+// ---- window events ----
+
+bool MainFrame::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
+    auto* k = static_cast<QKeyEvent*>(e);
+    // Space in an edit box is text, not the Hand Tool.
+    if (k->key() == Qt::Key_Space && !k->isAutoRepeat() && !qobject_cast<QLineEdit*>(QApplication::focusWidget()) &&
+        watched->isWidgetType()) {
+      if (e->type() == QEvent::KeyPress)
+        spacePressed();
+      else
+        spaceReleased();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, e);
+}
+
+void MainFrame::closeEvent(QCloseEvent* e) {
+  if (session_.doc.modified &&
+      messages_->ask(kSaveChangesText, "Save Changes?", MessageButtons::YesNo, MessageIcon::Question) == Answer::Yes)
+    saveAs(session_.doc, *dialogs_, *messages_);
+  loop_.stop();
+  saveListsAndPreferences();
+  if (qEnvironmentVariableIsSet("DAUBWELL_FRAME_STATS") && stats_.paintingFrames > 0)
+    std::fprintf(stderr, "daubwell: %d painting frames, %.3f ms each on average, %.3f ms at most\n",
+                 stats_.paintingFrames, stats_.paintingSeconds * 1000 / stats_.paintingFrames,
+                 stats_.longestPainting * 1000);
+  e->accept();
+}
+
+void MainFrame::changeEvent(QEvent* e) {
+  QMainWindow::changeEvent(e);
+  if (e->type() != QEvent::WindowStateChange) return;
+  // The tool windows go with the frame when it is minimised and come back with it.
+  const std::pair<int, FloatingWindow*> items[] = {{1100, tools_}, {1102, properties_}, {1101, colors_}, {1103, palette_}};
+  for (auto [id, w] : items) w->setVisible(!isMinimized() && actions_[id]->isChecked());
+}
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void MainFrame::dropEvent(QDropEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (!urls.isEmpty() && urls.first().isLocalFile()) openFile(urls.first().toLocalFile());
+}
+
+}  // namespace daubwell

@@ -1,0 +1,77 @@
+#include "PaintSession.h"
+
+#include "canvas/Lighting.h"
+
+namespace daubwell {
+
+PaintSession::PaintSession()
+    : random(uint32_t(std::chrono::steady_clock::now().time_since_epoch().count())), engine(patterns, random) {
+  preview.create(kPreviewSide, kPreviewSide);
+  preview.clear();
+}
+
+void PaintSession::selectTool(int tool) { engine.brush.tool = tool; }
+
+Canvas brushPreview(const Brush& brush, const PatternImages& patterns, PaintRandom& random, bool highQuality,
+                    bool lighting) {
+  Canvas c;
+  c.create(kPreviewSide, kPreviewSide);
+  c.clear();
+  c.highQuality = highQuality;
+  c.lightingOn = lighting;
+  const int t = brush.tool;
+  if (t == 2 || t == 6 || t == 9 || t == 10 || t == 11 || (t >= 13 && t <= 16) || t == 18)
+    c.fillPreview({brush.red, brush.green, brush.blue}, patterns.styleImage(brush.style));
+  PaintEngine engine(patterns, random);
+  engine.brush = brush;
+  engine.offsets = {100, 100, 100, 100};
+  engine.beginStroke();
+  const int dabs = t == int(ToolId::Sponge) ? 5 : t == int(ToolId::Gel) ? 9 : t == int(ToolId::Knife) ? 6 : 3;
+  // The Eye Dropper and the Hand Tool act on the document only.
+  if (t != int(ToolId::EyeDropper) && t != int(ToolId::Hand))
+    for (int i = 0; i < dabs; ++i) engine.dab(kPreviewSide / 2, kPreviewSide / 2, c);
+  relightAll(c);
+  return c;
+}
+
+BrushPalette starterPalette() {
+  BrushPalette palette;
+  auto brush = [](ToolId tool, Rgb c, int size, float strength, float depth, uint8_t shading, uint8_t style,
+                  uint8_t texture, uint8_t hardness) {
+    Brush b;
+    b.tool = int32_t(tool);
+    b.red = c.r, b.green = c.g, b.blue = c.b;
+    b.size = size, b.strength = strength, b.depth = depth, b.shading = shading;
+    b.style = style, b.texture = texture, b.hardness = hardness;
+    return b;
+  };
+  const Brush entries[] = {
+      defaultPaletteBrush(),
+      brush(ToolId::TubePaint, {30, 70, 170}, 24, 0.8f, 6, 200, 2, 0, 50),
+      brush(ToolId::TubePaint, {235, 180, 30}, 24, 0.8f, 6, 200, 4, 0, 50),
+      brush(ToolId::PaintBrush, {30, 120, 80}, 18, 0.6f, 3, 180, 1, 3, 40),
+      brush(ToolId::PaintBrush, {120, 60, 140}, 12, 0.5f, 2, 180, 5, 0, 70),
+      brush(ToolId::Knife, {240, 236, 225}, 20, 0.7f, 8, 220, 0, 6, 80),
+      brush(ToolId::Spray, {20, 20, 30}, 30, 0.3f, 0, 160, 0, 0, 20),
+      brush(ToolId::Gel, {200, 220, 255}, 26, 0.6f, 5, 120, 0, 8, 50),
+      brush(ToolId::Finger, {0, 0, 0}, 16, 0.6f, 0, 0, 0, 0, 50),
+      brush(ToolId::Sponge, {0, 0, 0}, 22, 0.5f, 0, 0, 0, 10, 50),
+      brush(ToolId::Shine, {0, 0, 0}, 20, 0.5f, 0, 0, 0, 0, 50),
+      brush(ToolId::Raise, {0, 0, 0}, 20, 0.5f, 0, 0, 0, 0, 50),
+  };
+  size_t i = 0;
+  for (const Brush& b : entries) palette.slots[i++] = {true, b};
+  return palette;
+}
+
+void PaintSession::redrawPreview() {
+  preview = brushPreview(engine.brush, patterns, random, prefs.highQuality, prefs.lighting);
+}
+
+void PaintSession::applyPreferences() {
+  doc.canvas.highQuality = preview.highQuality = prefs.highQuality;
+  doc.canvas.lightingOn = preview.lightingOn = prefs.lighting;
+  doc.canvas.invalidateLighting();
+}
+
+}  // namespace daubwell

@@ -1,0 +1,94 @@
+#include "QtSupport.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "files/ImageCache.h"
+#include "files/ProgramFolders.h"
+
+namespace daubwell {
+
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QString filterText(const FileFilter& filter) {
+  if (filter.description == kImportFilter.description)
+    return "All Formats (*.jpg *.bmp *.tiff *.png);;JPEG (*.jpg);;BITMAP (*.bmp);;PNG (*.png);;TIFF (*.tif)";
+  return qs(filter.description) + " (*." + qs(filter.extension) + ")";
+}
+
+}  // namespace
+
+void QtMessages::show(std::string_view text, std::string_view caption, MessageIcon icon) {
+  QMessageBox box(boxIcon(icon), qs(caption), qs(text), QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+Answer QtMessages::ask(std::string_view text, std::string_view caption, MessageButtons buttons, MessageIcon icon) {
+  QMessageBox::StandardButtons b = QMessageBox::Ok;
+  if (buttons == MessageButtons::YesNo) b = QMessageBox::Yes | QMessageBox::No;
+  if (buttons == MessageButtons::YesNoCancel) b = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+  QMessageBox box(boxIcon(icon), qs(caption), qs(text), b, parent_);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Ok: return Answer::Ok;
+    default: return Answer::Cancel;
+  }
+}
+
+std::optional<std::string> QtFileDialogs::openPath(const FileFilter& filter) {
+  const QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), filterText(filter));
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+
+std::optional<std::string> QtFileDialogs::savePath(const FileFilter& filter) {
+  QFileDialog dialog(parent_, QString(), QString(), filterText(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(qs(filter.extension));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
+}
+
+QImage surfaceView(const DisplaySurface& surface) {
+  if (!surface.valid()) return {};
+  const QImage::Format format = surface.hasAlpha() ? QImage::Format_RGB32 : QImage::Format_BGR888;
+  return QImage(surface.memoryRow(0), int(surface.width()), int(surface.height()), qsizetype(surface.stride()),
+                format);
+}
+
+QImage surfaceImage(const DisplaySurface& surface) { return surfaceView(surface).mirrored(false, true); }
+
+Graphics& Graphics::instance() {
+  static Graphics g;
+  return g;
+}
+
+bool Graphics::available() const { return QDir(QString::fromStdString(programFolder() + "WorkData/Graphics")).exists(); }
+
+QPixmap Graphics::get(const QString& name) {
+  if (auto it = cache_.find(name); it != cache_.end()) return *it;
+  const ImageFolders folders{programFolder() + "WorkData/Graphics/", programFolder() + "data/", userCacheFolder()};
+  DisplaySurface surface;
+  SilentMessages quiet;
+  QPixmap pixmap;
+  if (loadColourImage(surface, name.toStdString(), folders, quiet)) pixmap = QPixmap::fromImage(surfaceImage(surface));
+  cache_.insert(name, pixmap);
+  return pixmap;
+}
+
+}  // namespace daubwell

@@ -1,0 +1,287 @@
+// The paint program's real windows, driven with the mouse and keyboard offscreen.
+#include <QLocalServer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <QtTest>
+
+#include "app/FileTypes.h"
+#include "app/MainFrame.h"
+#include "app/SingleInstance.h"
+#include "canvas/Lighting.h"
+
+using namespace daubwell;
+
+namespace {
+
+struct ScriptedMessages : Messages {
+  QStringList shown;
+  Answer answer = Answer::No;
+  void show(std::string_view text, std::string_view, MessageIcon) override {
+    shown << QString::fromUtf8(text.data(), qsizetype(text.size()));
+  }
+  Answer ask(std::string_view, std::string_view, MessageButtons, MessageIcon) override { return answer; }
+};
+
+struct ScriptedDialogs : FileDialogs {
+  std::vector<std::string> paths;
+  std::optional<std::string> next() {
+    if (paths.empty()) return std::nullopt;
+    std::string p = paths.front();
+    paths.erase(paths.begin());
+    return p;
+  }
+  std::optional<std::string> openPath(const FileFilter&) override { return next(); }
+  std::optional<std::string> savePath(const FileFilter&) override { return next(); }
+};
+
+}  // namespace
+
+class AppTest : public QObject {
+  Q_OBJECT
+
+private:
+  std::unique_ptr<PaintSession> session;
+  std::unique_ptr<MainFrame> frame;
+  ScriptedMessages messages;
+  ScriptedDialogs dialogs;
+
+  void tick(int n = 1) {
+    for (int i = 0; i < n; ++i) frame->frameTick();
+  }
+  void chooseTool(int tool) { QTest::mouseClick(frame->toolsWindow()->button(tool), Qt::LeftButton); }
+
+private Q_SLOTS:
+  void init() {
+    session = std::make_unique<PaintSession>();
+    session->palette = starterPalette();
+    frame = std::make_unique<MainFrame>(*session);
+    frame->setLoopRunning(false);
+    frame->setServices(messages, dialogs);
+    messages.shown.clear();
+    newDocument(session->doc, 200, 160);
+    session->engine.brush = defaultPaletteBrush();
+    session->engine.brush.size = 10;
+    frame->show();
+    frame->toolsWindow()->show();
+    frame->propertiesWindow()->show();
+    frame->colorsWindow()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+    frame->requestRefresh();
+    tick();
+  }
+  void cleanup() {
+    frame.reset();
+    session.reset();
+  }
+
+  void strokeChangesTheRecordsUnderItAndPushesOneSnapshot() {
+    CanvasWidget* c = frame->canvasWidget();
+    QCOMPARE(c->size(), QSize(200, 160));
+    QVERIFY(!frame->action(1200)->isEnabled());
+    QTest::mousePress(c, Qt::LeftButton, {}, QPoint(50, 50));
+    tick(3);
+    QTest::mouseMove(c, QPoint(80, 52));
+    tick(3);
+    QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(80, 52));
+    tick(3);  // button up: no more dabs
+    const CanvasPixel& p = session->doc.canvas.at(80, 52);
+    QVERIFY(p.height > 0.0f);
+    QVERIFY(p.red > 0);
+    QCOMPARE(session->doc.canvas.at(150, 140).height, 0.0f);
+    QVERIFY(session->doc.modified);
+    // One snapshot: Undo brings back the blank canvas and greys itself.
+    QVERIFY(frame->action(1200)->isEnabled());
+    frame->action(1200)->trigger();
+    QCOMPARE(session->doc.canvas.at(80, 52).height, 0.0f);
+    QVERIFY(!frame->action(1200)->isEnabled());
+    QVERIFY(frame->action(1201)->isEnabled() == session->doc.history.redoEnabled());
+  }
+
+  void aStrokeEndsWhenTheCursorLeavesTheCanvas() {
+    CanvasWidget* c = frame->canvasWidget();
+    QTest::mousePress(c, Qt::LeftButton, {}, QPoint(20, 20));
+    tick();
+    QTest::mouseMove(c, QPoint(250, 20));  // outside the 200-pixel canvas
+    QVERIFY(!session->engine.buttonDown());
+  }
+
+  void eyeDropperPicksTheShownColourAndMovesTheSliders() {
+    Canvas& canvas = session->doc.canvas;
+    for (uint32_t y = 0; y < canvas.height; ++y)
+      for (uint32_t x = 0; x < canvas.width; ++x) {
+        canvas.at(x, y).red = 200;
+        canvas.at(x, y).shading = 255;
+      }
+    relightAll(canvas);
+    const uint32_t shown = canvas.surface.pixel(30, 40);
+    chooseTool(int(ToolId::EyeDropper));
+    QCOMPARE(session->engine.brush.tool, int(ToolId::EyeDropper));
+    QTest::mousePress(frame->canvasWidget(), Qt::LeftButton, {}, QPoint(30, 40));
+    tick();
+    QTest::mouseRelease(frame->canvasWidget(), Qt::LeftButton, {}, QPoint(30, 40));
+    QCOMPARE(int(session->engine.brush.red), int(shown >> 16 & 0xFF));
+    QCOMPARE(int(session->engine.brush.green), int(shown >> 8 & 0xFF));
+    QCOMPARE(frame->colorsWindow()->channel(0)->value(), sliderFromChannel(uint8_t(shown >> 16)));
+    QVERIFY(!session->doc.history.undoEnabled());  // picking records nothing
+  }
+
+  void spaceHoldsTheHandToolAndGivesTheToolBack() {
+    chooseTool(int(ToolId::Knife));
+    QTest::keyPress(frame.get(), Qt::Key_Space);
+    QCOMPARE(session->engine.brush.tool, int(ToolId::Hand));
+    QCOMPARE(frame->statusPart(3)->text(), QString(" Click on the canvas to drag the window around"));
+    QVERIFY(frame->toolsWindow()->button(int(ToolId::Hand))->isChecked());
+    QTest::keyRelease(frame.get(), Qt::Key_Space);
+    QCOMPARE(session->engine.brush.tool, int(ToolId::Knife));
+  }
+
+  void theToolRefreshEnablesTheRightControls() {
+    BrushPropertiesWindow* p = frame->propertiesWindow();
+    chooseTool(int(ToolId::EyeDropper));
+    for (PaintSlider* s : {p->size(), p->strength(), p->depth(), p->shading()}) QVERIFY(!s->isEnabled());
+    QVERIFY(!p->styleTab()->isEnabled());
+    QVERIFY(!p->textureTab()->isEnabled());
+    QCOMPARE(p->windowTitle(), QString(" Brush Properties: Eye Dropper"));
+    chooseTool(int(ToolId::Spray));
+    QVERIFY(p->size()->isEnabled() && p->strength()->isEnabled() && p->shading()->isEnabled());
+    QVERIFY(!p->depth()->isEnabled());
+    QVERIFY(!p->styleTab()->isEnabled());
+    chooseTool(int(ToolId::TubePaint));
+    QVERIFY(p->depth()->isEnabled() && p->styleTab()->isEnabled() && p->textureTab()->isEnabled());
+  }
+
+  void sliderFarLeftGivesSizeOne() {
+    PaintSlider* size = frame->propertiesWindow()->size();
+    QTest::mousePress(size, Qt::LeftButton, {}, QPoint(0, size->height() / 2));
+    tick();
+    QCOMPARE(session->engine.brush.size, 1);
+    QTest::mouseMove(size, QPoint(size->width() - 1, size->height() / 2));
+    tick();
+    QCOMPARE(session->engine.brush.size, 100);
+    QTest::mouseRelease(size, Qt::LeftButton);
+  }
+
+  void theNineteenthStyleCellSelectsTheLastStyle() {
+    PatternGrid* styles = frame->propertiesWindow()->styles();
+    QTest::mouseClick(styles, Qt::LeftButton, {}, QPoint(5, 2 * PatternGrid::kCell + 5));
+    QCOMPARE(int(session->engine.brush.style), 17);
+    QTest::mouseClick(styles, Qt::LeftButton, {}, QPoint(3 * PatternGrid::kCell + 5, 5));
+    QCOMPARE(int(session->engine.brush.style), 3);
+  }
+
+  void theEleventhFloatingWindowIsRefused() {
+    for (int i = 0; i < kMaxFloatingWindows - 4; ++i) QVERIFY(frame->createFloatingWindow("extra") != nullptr);
+    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(frame->createFloatingWindow("one too many") == nullptr);
+    QCOMPARE(messages.shown, QStringList{"Too many floating windows!"});
+  }
+
+  void windowItemsShowAndHideTheirWindows() {
+    QVERIFY(frame->action(1101)->isChecked());
+    frame->action(1101)->trigger();
+    QVERIFY(!frame->colorsWindow()->isVisible());
+    QVERIFY(!frame->action(1101)->isChecked());
+    frame->action(1101)->trigger();
+    QVERIFY(frame->colorsWindow()->isVisible());
+  }
+
+  void zoomResizesTheCanvasWindowAndTheStatusBar() {
+    frame->action(1261)->trigger();  // 200%
+    QCOMPARE(frame->canvasWidget()->size(), QSize(400, 320));
+    QCOMPARE(frame->statusPart(2)->text(), QString("Zoom: 200%"));
+    // A press at window (100, 100) paints canvas pixel (50, 50).
+    QTest::mousePress(frame->canvasWidget(), Qt::LeftButton, {}, QPoint(100, 100));
+    tick();
+    QTest::mouseRelease(frame->canvasWidget(), Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(session->doc.canvas.at(50, 50).height > 0.0f);
+  }
+
+  void failedSaveKeepsThePaintingUnsaved() {
+    session->doc.pushUndo();
+    QVERIFY(session->doc.modified);
+    dialogs.paths = {"/no/such/folder/painting.dwp"};
+    frame->action(1002)->trigger();
+    QCOMPARE(messages.shown, QStringList{"File Save failed!"});
+    QVERIFY(session->doc.modified);
+    QTemporaryDir dir;
+    dialogs.paths = {dir.filePath("painting.dwp").toStdString()};
+    frame->action(1002)->trigger();
+    QVERIFY(!session->doc.modified);
+  }
+
+  void aFileThatFailsToLoadLeavesThePaintingAndItsHistory() {
+    session->doc.canvas.at(5, 5).red = 99;
+    session->doc.pushUndo();
+    QTemporaryDir dir;
+    QFile bad(dir.filePath("bad.dwp"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("not a painting");
+    bad.close();
+    QVERIFY(!frame->openFile(bad.fileName()));
+    QCOMPARE(int(session->doc.canvas.at(5, 5).red), 99);
+    QVERIFY(session->doc.history.undoEnabled());
+  }
+
+  void newImageChecksTheSize() {
+    frame->askSize = [](int, int) { return std::optional<std::pair<int64_t, int64_t>>({6000, 10}); };
+    frame->action(1000)->trigger();
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown[0].startsWith("The document can be no less than 1x1 pixels"));
+    QCOMPARE(session->doc.canvas.width, 200u);
+    frame->askSize = [](int, int) { return std::optional<std::pair<int64_t, int64_t>>({300, 100}); };
+    frame->action(1000)->trigger();
+    QCOMPARE(session->doc.canvas.width, 300u);
+    QCOMPARE(frame->statusPart(1)->text(), QString("300x100"));
+  }
+
+  void aSecondProcessHandsItsFileToTheFirstAndEnds() {
+    const QString name = "daubwell-test-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    SingleInstance first(name);
+    QCOMPARE(first.start(QString()), SingleInstance::Outcome::First);
+    QSignalSpy handed(&first, &SingleInstance::fileHandedOver);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DAUBWELL_INSTANCE_NAME", name);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("DAUBWELL_NO_REGISTER", "1");
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(DAUBWELL_BINARY, {"\"/tmp/somewhere/painting.dwp\""});
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitCode(), 0);
+    QTRY_COMPARE(handed.count(), 1);
+    QCOMPARE(handed.first().first().toString(), QString("/tmp/somewhere/painting.dwp"));
+    // Without a file the second one ends and hands nothing over.
+    second.start(DAUBWELL_BINARY, {});
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitCode(), 0);
+    QTest::qWait(100);
+    QCOMPARE(handed.count(), 1);
+  }
+
+  void theFileTypeIsRegisteredOnceInTheUsersDataFolder() {
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    QVERIFY(registerFileType("/opt/daubwell/daubwell", messages));
+    QFile desktop(home.filePath("applications/daubwell.desktop"));
+    QVERIFY(desktop.open(QIODevice::ReadOnly));
+    QVERIFY(desktop.readAll().contains("Exec=\"/opt/daubwell/daubwell\" %f"));
+    QFile mime(home.filePath("mime/packages/daubwell.xml"));
+    QVERIFY(mime.open(QIODevice::ReadOnly));
+    QVERIFY(mime.readAll().contains("*.dwp"));
+    const QDateTime written = QFileInfo(mime).lastModified();
+    QTest::qWait(20);
+    QVERIFY(registerFileType("/opt/daubwell/daubwell", messages));
+    QCOMPARE(QFileInfo(mime).lastModified(), written);
+    QVERIFY(messages.shown.isEmpty());
+    // A data folder that cannot be written says so.
+    qputenv("XDG_DATA_HOME", "/proc/no-such-place");
+    QVERIFY(!registerFileType("/opt/daubwell/daubwell", messages));
+    QCOMPARE(messages.shown, QStringList{"Couldn't set filetype key!"});
+    qunsetenv("XDG_DATA_HOME");
+  }
+};
+
+QTEST_MAIN(AppTest)
+#include "AppTest.moc"

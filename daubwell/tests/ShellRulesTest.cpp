@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "app/PaintSession.h"
+#include "app/ShellRules.h"
+
+using namespace daubwell;
+
+TEST(ShellRules, ToolRefreshTable) {
+  const ToolControls& dropper = toolControls(8);
+  EXPECT_FALSE(dropper.size || dropper.strength || dropper.depth || dropper.shading || dropper.styleTab ||
+               dropper.textureTab);
+  EXPECT_EQ(dropper.status, " Click on the canvas to get the color of a pixel");
+  const ToolControls& gel = toolControls(9);
+  EXPECT_TRUE(gel.depth && gel.textureTab);
+  EXPECT_FALSE(gel.styleTab);
+  EXPECT_EQ(toolControls(18).status, " Click on the canvas to move paint with your Finger!");
+  EXPECT_TRUE(toolControls(3).status.empty());
+  EXPECT_TRUE(toolControls(99).status.empty());
+}
+
+TEST(ShellRules, SlidersMapToTheBrushAndBack) {
+  EXPECT_EQ(sizeFromSlider(0), 1);
+  EXPECT_EQ(sizeFromSlider(100), 100);
+  EXPECT_FLOAT_EQ(strengthFromSlider(0), 0.01f);
+  EXPECT_FLOAT_EQ(depthFromSlider(90), 10);
+  EXPECT_EQ(shadingFromSlider(100), 255);
+  EXPECT_EQ(channelFromSlider(50), 127);
+  EXPECT_FLOAT_EQ(sliderFromSize(30), 30);
+  EXPECT_FLOAT_EQ(sliderFromChannel(255), 100);
+  EXPECT_FLOAT_EQ(sliderValueAt(-5, 6, 100), 0);
+  EXPECT_FLOAT_EQ(sliderValueAt(56, 6, 100), 50);
+  EXPECT_FLOAT_EQ(sliderValueAt(500, 6, 100), 100);
+  EXPECT_EQ(styleIndexAt(2, 0), 17);
+  EXPECT_EQ(styleIndexAt(1, 3), 12);
+}
+
+TEST(ShellRules, StatusTextsAndProfile) {
+  EXPECT_EQ(fileSizeText(600, 600), "File size: 4.12mb");
+  EXPECT_EQ(sizeText(640, 420), "640x420");
+  EXPECT_EQ(zoomText(0.25), "Zoom: 25%");
+  const FootprintProfile p = footprintProfile(50);
+  EXPECT_EQ(p.points[1].x, 13);
+  EXPECT_EQ(p.points[2].x, 41);
+  EXPECT_EQ(footprintProfile(0).points[1].x, footprintProfile(1).points[1].x);
+}
+
+TEST(ShellRules, PrintingScalesToThePageAndCentres) {
+  EXPECT_EQ(printPlacement(600, 300, 4800, 6000), (PrintPlacement{240, 1920, 4320, 2160}));
+  // Too tall for the width: fitted to the height instead.
+  EXPECT_EQ(printPlacement(300, 600, 4800, 6000), (PrintPlacement{1050, 300, 2700, 5400}));
+  EXPECT_EQ(printPlacement(0, 10, 100, 100), (PrintPlacement{0, 0, 0, 0}));
+}
+
+TEST(ShellRules, CommandLinePathDropsQuotes) {
+  EXPECT_EQ(commandLinePath("\"/home/me/a b.dwp\""), "/home/me/a b.dwp");
+  EXPECT_EQ(commandLinePath("\"/a.dwp\" \"/b.dwp\""), "/a.dwp");
+  EXPECT_EQ(commandLinePath("a.d"), "");
+  EXPECT_EQ(commandLinePath("ab.dwp"), "ab.dwp");
+}
+
+TEST(ShellRules, BrushPreviewDabsAtTheCentre) {
+  PaintSession s;
+  s.engine.brush = defaultPaletteBrush();
+  Canvas preview = brushPreview(s.engine.brush, s.patterns, s.random, true, true);
+  EXPECT_EQ(preview.width, 128u);
+  EXPECT_GT(preview.at(64, 64).height, 0.0f);
+  EXPECT_EQ(preview.at(2, 2).height, 0.0f);
+  // The Eye Dropper leaves the preview blank.
+  s.engine.brush.tool = int(ToolId::EyeDropper);
+  preview = brushPreview(s.engine.brush, s.patterns, s.random, true, true);
+  EXPECT_EQ(preview.at(64, 64).height, 0.0f);
+  EXPECT_EQ(starterPalette().count(), 12);
+}
