@@ -22,9 +22,19 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Until the paint application exists, the program's main job is the lit picture of the
-# sample painting.
+APP        := $(BUILD)/daubwell/daubwell
+
+# Starts Daubwell on the sample painting. Without a display it runs on a virtual screen
+# for a few seconds and leaves a picture of it.
 run: demo
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(APP) $(DEMO_DIR)/demo.dwp; \
+	else \
+	  echo "No display here: starting Daubwell on a virtual screen."; \
+	  DAUBWELL_SCREENSHOT=$(CURDIR)/$(DEMO_DIR)/daubwell-screen.png xvfb-run -a -s "-screen 0 1400x900x24" \
+	    $(APP) $(DEMO_DIR)/demo.dwp; \
+	  echo "A picture of the running program is in $(DEMO_DIR)/daubwell-screen.png."; \
+	fi
 
 demo: build
 	@mkdir -p $(DEMO_DIR)
@@ -61,10 +71,11 @@ bench: build
 	$(BUILD)/bench/kelvane_filters_bench
 	$(BUILD)/bench/kelvane_select_bench
 	$(BUILD)/bench/kelvane_drape_bench
+	$(BUILD)/bench/daubwell_frame_bench
 
 # Each fuzz target for FUZZ_SECONDS, keeping its corpus under fuzz/corpus/.
 fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DBUILD_FUZZERS=ON -DBUILD_TESTING=OFF \
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DBUILD_FUZZERS=ON -DBUILD_TESTING=OFF -DBUILD_APPS=OFF \
 	  -DBUILD_BENCHMARKS=OFF -DSANITIZE=address,undefined
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@for t in $(FUZZ_BUILD)/fuzz/fuzz_*; do \

@@ -399,10 +399,8 @@ void MainFrame::loadListsAndPreferences() {
   const std::string dir = listFolder();
   if (!loadPalette(session_.palette, dir + "palette.dat") || session_.palette.count() == 0)
     session_.palette = starterPalette();
-  if (!loadStrokes(session_.strokes, dir + "strokes.dat") || session_.strokes.count() == 0) {
-    session_.strokes = {};
-    session_.strokes.slots[0] = {true, StrokeDynamics{}};
-  }
+  if (!loadStrokes(session_.strokes, dir + "strokes.dat") || session_.strokes.count() == 0)
+    session_.strokes = starterStrokes();
   session_.prefs = loadPreferences(dir + "prefs.dat");
   actions_[1250]->setChecked(session_.prefs.highQuality);
   actions_[1252]->setChecked(session_.prefs.lighting);

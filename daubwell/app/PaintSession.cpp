@@ -54,14 +54,31 @@ BrushPalette starterPalette() {
       brush(ToolId::Knife, {240, 236, 225}, 20, 0.7f, 8, 220, 0, 6, 80),
       brush(ToolId::Spray, {20, 20, 30}, 30, 0.3f, 0, 160, 0, 0, 20),
       brush(ToolId::Gel, {200, 220, 255}, 26, 0.6f, 5, 120, 0, 8, 50),
-      brush(ToolId::Finger, {0, 0, 0}, 16, 0.6f, 0, 0, 0, 0, 50),
-      brush(ToolId::Sponge, {0, 0, 0}, 22, 0.5f, 0, 0, 0, 10, 50),
-      brush(ToolId::Shine, {0, 0, 0}, 20, 0.5f, 0, 0, 0, 0, 50),
-      brush(ToolId::Raise, {0, 0, 0}, 20, 0.5f, 0, 0, 0, 0, 50),
+      // Tools that work on paint already there show it on paint of their colour.
+      brush(ToolId::Finger, {200, 80, 60}, 16, 0.6f, 0, 0, 0, 0, 50),
+      brush(ToolId::Sponge, {60, 110, 170}, 22, 0.5f, 0, 0, 0, 10, 50),
+      brush(ToolId::Shine, {220, 180, 60}, 20, 0.5f, 0, 0, 0, 0, 50),
+      brush(ToolId::Raise, {120, 160, 90}, 20, 0.5f, 0, 0, 0, 0, 50),
   };
   size_t i = 0;
   for (const Brush& b : entries) palette.slots[i++] = {true, b};
   return palette;
+}
+
+StrokeList starterStrokes() {
+  StrokeList strokes;
+  StrokeDynamics fadeStrength, fadeSize, swell;
+  fadeStrength.fadeStrength = true;
+  fadeStrength.fadeStrengthLength = 60;
+  fadeSize.fadeSize = true;
+  fadeSize.fadeSizeLength = 80;
+  swell.oscillate = true;
+  swell.oscillatePeriod = 30;
+  swell.oscillateAmount = 60;
+  const StrokeDynamics entries[] = {StrokeDynamics{}, fadeStrength, fadeSize, swell};
+  size_t i = 0;
+  for (const StrokeDynamics& d : entries) strokes.slots[i++] = {true, d};
+  return strokes;
 }
 
 void PaintSession::redrawPreview() {

@@ -48,6 +48,9 @@ Canvas brushPreview(const Brush& brush, const PatternImages& patterns, PaintRand
 // together, the default tube first.
 BrushPalette starterPalette();
 
+// The strokes a first start offers: plain, then fading and swelling ones.
+StrokeList starterStrokes();
+
 // Time spent in the main loop's iterations, for the frame statistics.
 struct FrameStats {
   int frames = 0;

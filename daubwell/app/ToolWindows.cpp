@@ -427,23 +427,27 @@ PaletteWindow::PaletteWindow(PaintSession& session, Messages& messages, FileDial
   strokeList_ = new ThumbnailList(1, QSize(132, 15), strokePage);
   strokeList_->setFixedWidth(134);
   sh->addWidget(strokeList_);
-  auto* controls = new QGridLayout;
-  controls->setVerticalSpacing(1);
+  auto* controls = new QVBoxLayout;
+  controls->setSpacing(0);
   const char* checkNames[] = {"Fade strength", "Fade size", "Oscillate"};
   for (size_t i = 0; i < 3; ++i) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
     checks_[i] = new ImageButton("check", checkNames[i], strokePage);
     checks_[i]->setCheckable(true);
-    controls->addWidget(checks_[i], int(i), 0);
-    controls->addWidget(caption(checkNames[i], strokePage), int(i), 1);
+    row->addWidget(checks_[i]);
+    row->addWidget(caption(checkNames[i], strokePage), 1);
+    controls->addLayout(row);
     connect(checks_[i], &QAbstractButton::clicked, this, [this] { storeStroke(); });
   }
-  const char* sliderNames[] = {"Strength fade", "Size fade", "Phase", "Period", "Amount"};
+  const char* sliderNames[] = {"Strength fades over", "Size fades over", "Phase", "Period", "Amount"};
   for (size_t i = 0; i < 5; ++i) {
-    controls->addWidget(caption(sliderNames[i], strokePage), int(3 + i), 0, 1, 2);
+    controls->addWidget(caption(sliderNames[i], strokePage));
     strokeSliders_[i] = new PaintSlider(strokePage);
-    strokeSliders_[i]->setFixedHeight(12);
-    controls->addWidget(strokeSliders_[i], int(3 + i), 2);
+    strokeSliders_[i]->setFixedHeight(13);
+    controls->addWidget(strokeSliders_[i]);
   }
+  controls->addStretch();
   sh->addLayout(controls, 1);
   sv->addLayout(sh, 1);
   sv->addLayout([&] {

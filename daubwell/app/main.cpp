@@ -77,10 +77,11 @@ int main(int argc, char** argv) {
     if (guard) guard->close();
   });
   // DAUBWELL_SCREENSHOT=FILE.png: a picture of the screen and of each tool window after
-  // four seconds, then the program ends (for the documentation and for checking the look).
+  // four seconds (DAUBWELL_SCREENSHOT_DELAY milliseconds), then the program ends; for the
+  // documentation and for checking the look.
   const QString shot = qEnvironmentVariable("DAUBWELL_SCREENSHOT");
   if (!shot.isEmpty())
-    QTimer::singleShot(4000, &frame, [&frame, shot] {
+    QTimer::singleShot(qEnvironmentVariableIntValue("DAUBWELL_SCREENSHOT_DELAY") ?: 4000, &frame, [&frame, shot] {
       const QString stem = shot.left(shot.lastIndexOf('.'));
       QGuiApplication::primaryScreen()->grabWindow(0).save(shot);
       frame.toolsWindow()->grab().save(stem + "-tools.png");
