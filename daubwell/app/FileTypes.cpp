@@ -28,8 +28,12 @@ bool writeIfDifferent(const QString& path, const QByteArray& bytes, bool* change
   return true;
 }
 
+// Refreshes a desktop database when its tool is installed; it takes a moment, once.
 void runIfPresent(const QString& tool, const QStringList& args) {
-  if (!QStandardPaths::findExecutable(tool).isEmpty()) QProcess::startDetached(tool, args);
+  if (QStandardPaths::findExecutable(tool).isEmpty()) return;
+  QProcess p;
+  p.start(tool, args);
+  p.waitForFinished(5000);
 }
 
 }  // namespace

@@ -115,9 +115,7 @@ MainFrame::MainFrame(PaintSession& session, QWidget* parent)
   });
   connect(properties_, &BrushPropertiesWindow::brushChanged, this, [this] { markPreviewDirty(); });
   connect(palette_, &PaletteWindow::brushChanged, this, [this] { requestRefresh(); });
-  const std::pair<int, FloatingWindow*> windowItems[] = {{1100, tools_}, {1102, properties_}, {1101, colors_},
-                                                        {1103, palette_}};
-  for (auto [id, w] : windowItems)
+  for (auto [id, w] : windowItems())
     connect(w, &FloatingWindow::shownChanged, this, [this, id](bool shown) {
       if (!isMinimized()) actions_[id]->setChecked(shown);
     });
@@ -150,6 +148,10 @@ FloatingWindow* MainFrame::createFloatingWindow(const QString& title) {
   auto* w = new FloatingWindow(title, this);
   floating_.push_back(w);
   return w;
+}
+
+std::array<std::pair<int, FloatingWindow*>, 4> MainFrame::windowItems() const {
+  return {{{1100, tools_}, {1102, properties_}, {1101, colors_}, {1103, palette_}}};
 }
 
 QAction* MainFrame::addItem(QMenu* menu, int id, const QString& caption, std::function<void()> run) {
@@ -216,8 +218,7 @@ void MainFrame::buildMenus() {
     });
 
   QMenu* window = menuBar()->addMenu("&Window");
-  const std::pair<int, FloatingWindow*> items[] = {{1100, tools_}, {1102, properties_}, {1101, colors_}, {1103, palette_}};
-  for (auto [id, w] : items) {
+  for (auto [id, w] : windowItems()) {
     QAction* a = addItem(window, id, w == tools_ ? " Tools" : w->windowTitle(), [this, id, w] { toggleWindow(id, w); });
     a->setCheckable(true);
     a->setChecked(true);
@@ -408,11 +409,11 @@ void MainFrame::loadListsAndPreferences() {
   selectBrush(session_.palette, session_.palette.selected, session_.engine);
   session_.engine.brush.size = 30;
   selectStroke(session_.strokes, session_.strokes.selected, session_.engine);
-  session_.doc.statusText = kBeginDrawingText;
   colors_->syncFromBrush();
   properties_->syncFromBrush();
   palette_->refresh();
   refreshTools();
+  // After start-up the status bar invites the first stroke rather than naming the tool.
   session_.doc.statusText = kBeginDrawingText;
   updateStatus();
   updateUndoItems();
@@ -557,8 +558,7 @@ void MainFrame::changeEvent(QEvent* e) {
   QMainWindow::changeEvent(e);
   if (e->type() != QEvent::WindowStateChange) return;
   // The tool windows go with the frame when it is minimised and come back with it.
-  const std::pair<int, FloatingWindow*> items[] = {{1100, tools_}, {1102, properties_}, {1101, colors_}, {1103, palette_}};
-  for (auto [id, w] : items) w->setVisible(!isMinimized() && actions_[id]->isChecked());
+  for (auto [id, w] : windowItems()) w->setVisible(!isMinimized() && actions_[id]->isChecked());
 }
 
 void MainFrame::dragEnterEvent(QDragEnterEvent* e) {

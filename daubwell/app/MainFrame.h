@@ -103,6 +103,8 @@ protected:
 
 private:
   void buildMenus();
+  // The Window menu's items and the windows they show.
+  std::array<std::pair<int, FloatingWindow*>, 4> windowItems() const;
   QAction* addItem(QMenu* menu, int id, const QString& caption, std::function<void()> run);
   void buildStatusBar();
   void updateStatus();

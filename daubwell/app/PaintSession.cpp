@@ -10,8 +10,6 @@ PaintSession::PaintSession()
   preview.clear();
 }
 
-void PaintSession::selectTool(int tool) { engine.brush.tool = tool; }
-
 Canvas brushPreview(const Brush& brush, const PatternImages& patterns, PaintRandom& random, bool highQuality,
                     bool lighting) {
   Canvas c;

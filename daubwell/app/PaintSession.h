@@ -29,8 +29,6 @@ struct PaintSession {
   Preferences prefs;
   Canvas preview;  // the Brush Properties window's 128 x 128 preview
 
-  // Makes a tool current: the brush's tool, with the previous one remembered for Space.
-  void selectTool(int tool);
   // Redraws the preview from the current brush: the background some tools need, then
   // the tool's dabs at the centre, lit.
   void redrawPreview();

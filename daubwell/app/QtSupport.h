@@ -31,7 +31,6 @@ inline constexpr FileFilter kExportFilter{"Bitmap Image", "bmp"};
 class QtFileDialogs : public FileDialogs {
 public:
   explicit QtFileDialogs(QWidget* parent = nullptr) : parent_(parent) {}
-  void setParent(QWidget* parent) { parent_ = parent; }
   std::optional<std::string> openPath(const FileFilter& filter) override;
   std::optional<std::string> savePath(const FileFilter& filter) override;
 

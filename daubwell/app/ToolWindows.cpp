@@ -41,7 +41,6 @@ QImage thumbnail(const DisplaySurface& s, int side) {
 
 FloatingWindow::FloatingWindow(const QString& title, QWidget* frame) : QWidget(frame, Qt::Tool) {
   setWindowTitle(title);
-  setAttribute(Qt::WA_StyledBackground, false);
 }
 
 void FloatingWindow::paintEvent(QPaintEvent* e) { paintPanel(this, e); }
@@ -364,6 +363,19 @@ void ThumbnailList::mousePressEvent(QMouseEvent* e) {
   if (i >= 0 && i < int(thumbs_.size())) Q_EMIT chosen(i);
 }
 
+// The add, delete, save list and load list buttons under a list; run(i) does button i.
+QHBoxLayout* PaletteWindow::listButtonRow(QWidget* page, std::function<void(int)> run) {
+  auto* h = new QHBoxLayout;
+  const char* names[] = {"add", "delete", "savelist", "loadlist"};
+  const char* tips[] = {"Add", "Delete", "Save list", "Load list"};
+  for (int i = 0; i < 4; ++i) {
+    auto* b = new ImageButton(names[i], tips[i], page);
+    connect(b, &QAbstractButton::clicked, this, [run, i] { run(i); });
+    h->addWidget(b);
+  }
+  return h;
+}
+
 PaletteWindow::PaletteWindow(PaintSession& session, Messages& messages, FileDialogs& dialogs, QWidget* frame)
     : FloatingWindow(" Palette", frame), session_(session), messages_(&messages), dialogs_(&dialogs) {
   auto* v = new QVBoxLayout(this);
@@ -392,17 +404,7 @@ PaletteWindow::PaletteWindow(PaintSession& session, Messages& messages, FileDial
   bv->setContentsMargins(0, 0, 0, 0);
   brushList_ = new ThumbnailList(9, QSize(30, 30), brushPage);
   bv->addWidget(brushList_, 1);
-  auto* listButtons = [&](QWidget* page, const std::function<void(int)>& run) {
-    auto* h = new QHBoxLayout;
-    const char* names[] = {"add", "delete", "savelist", "loadlist"};
-    const char* tips[] = {"Add", "Delete", "Save list", "Load list"};
-    for (int i = 0; i < 4; ++i) {
-      auto* b = new ImageButton(names[i], tips[i], page);
-      connect(b, &QAbstractButton::clicked, this, [run, i] { run(i); });
-      h->addWidget(b);
-    }
-    return h;
-  }(brushPage, [this](int i) {
+  bv->addLayout(listButtonRow(brushPage, [this](int i) {
     if (i == 0) addBrush(session_.palette, session_.engine.brush, *messages_);
     if (i == 1) deleteBrush(session_.palette, session_.palette.selected, *messages_);
     if (i == 2)
@@ -410,8 +412,7 @@ PaletteWindow::PaletteWindow(PaintSession& session, Messages& messages, FileDial
     if (i == 3)
       if (auto path = dialogs_->openPath({"Daubwell palette", "pal"})) loadPalette(session_.palette, *path);
     refresh();
-  });
-  bv->addLayout(listButtons);
+  }));
   connect(brushList_, &ThumbnailList::chosen, this, [this](int i) {
     selectBrush(session_.palette, i, session_.engine);
     refresh();
@@ -450,25 +451,15 @@ PaletteWindow::PaletteWindow(PaintSession& session, Messages& messages, FileDial
   controls->addStretch();
   sh->addLayout(controls, 1);
   sv->addLayout(sh, 1);
-  sv->addLayout([&] {
-    auto* h = new QHBoxLayout;
-    const char* names[] = {"add", "delete", "savelist", "loadlist"};
-    const char* tips[] = {"Add", "Delete", "Save list", "Load list"};
-    for (int i = 0; i < 4; ++i) {
-      auto* b = new ImageButton(names[i], tips[i], strokePage);
-      connect(b, &QAbstractButton::clicked, this, [this, i] {
-        if (i == 0) addStroke(session_.strokes, session_.engine.dynamics, *messages_);
-        if (i == 1) deleteStroke(session_.strokes, session_.strokes.selected, *messages_);
-        if (i == 2)
-          if (auto path = dialogs_->savePath({"Daubwell strokes", "stk"})) saveStrokes(session_.strokes, *path);
-        if (i == 3)
-          if (auto path = dialogs_->openPath({"Daubwell strokes", "stk"})) loadStrokes(session_.strokes, *path);
-        refresh();
-      });
-      h->addWidget(b);
-    }
-    return h;
-  }());
+  sv->addLayout(listButtonRow(strokePage, [this](int i) {
+    if (i == 0) addStroke(session_.strokes, session_.engine.dynamics, *messages_);
+    if (i == 1) deleteStroke(session_.strokes, session_.strokes.selected, *messages_);
+    if (i == 2)
+      if (auto path = dialogs_->savePath({"Daubwell strokes", "stk"})) saveStrokes(session_.strokes, *path);
+    if (i == 3)
+      if (auto path = dialogs_->openPath({"Daubwell strokes", "stk"})) loadStrokes(session_.strokes, *path);
+    refresh();
+  }));
   connect(strokeList_, &ThumbnailList::chosen, this, [this](int i) {
     selectStroke(session_.strokes, i, session_.engine);
     refresh();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QButtonGroup>
+#include <QHBoxLayout>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -182,6 +183,7 @@ Q_SIGNALS:
   void brushChanged();
 
 private:
+  QHBoxLayout* listButtonRow(QWidget* page, std::function<void(int)> run);
   void storeStroke();
   PaintSession& session_;
   Messages* messages_;

@@ -236,6 +236,106 @@ private Q_SLOTS:
     QCOMPARE(frame->statusPart(1)->text(), QString("300x100"));
   }
 
+  void thePaletteAddsAndPicksBrushes() {
+    PaletteWindow* palette = frame->paletteWindow();
+    palette->show();
+    palette->refresh();
+    const int before = session->palette.count();
+    session->engine.brush.red = 7;
+    ImageButton* add = nullptr;
+    for (ImageButton* b : palette->findChildren<ImageButton*>())
+      if (b->toolTip() == "Add" && b->isVisible()) add = b;  // the brushes page's
+    QVERIFY(add);
+    QTest::mouseClick(add, Qt::LeftButton);
+    QCOMPARE(session->palette.count(), before + 1);
+    QCOMPARE(int(session->palette.slots[size_t(before)].entry.red), 7);
+    // A click on the second thumbnail makes that brush current and refreshes the windows.
+    QTest::mouseClick(palette->brushes(), Qt::LeftButton, {}, QPoint(31 + 15, 15));
+    tick();
+    QCOMPARE(session->engine.brush.tool, session->palette.slots[1].entry.tool);
+    QCOMPARE(int(session->engine.brush.blue), int(session->palette.slots[1].entry.blue));
+    QCOMPARE(frame->colorsWindow()->channel(2)->value(), sliderFromChannel(session->engine.brush.blue));
+  }
+
+  void theFirstStrokeCannotBeChanged() {
+    session->strokes = starterStrokes();
+    selectStroke(session->strokes, 0, session->engine);
+    frame->paletteWindow()->refresh();
+    const QList<ImageButton*> checks = frame->paletteWindow()->findChildren<ImageButton*>();
+    ImageButton* fadeStrength = nullptr;
+    for (ImageButton* b : checks)
+      if (b->toolTip() == "Fade strength") fadeStrength = b;
+    QVERIFY(fadeStrength);
+    fadeStrength->click();
+    QVERIFY(!session->strokes.slots[0].entry.fadeStrength);
+    QVERIFY(!session->engine.dynamics.fadeStrength);
+    selectStroke(session->strokes, 2, session->engine);  // fades in size
+    frame->paletteWindow()->refresh();
+    fadeStrength->click();
+    QVERIFY(session->strokes.slots[2].entry.fadeStrength);
+    QVERIFY(session->engine.dynamics.fadeStrength && session->engine.dynamics.fadeSize);
+  }
+
+  void colourSlidersSetTheBrushOncePerIteration() {
+    PaintSlider* red = frame->colorsWindow()->channel(0);
+    QTest::mousePress(red, Qt::LeftButton, {}, QPoint(red->width() - 1, 5));
+    QVERIFY(session->engine.brush.red != 255);  // not before the main loop runs
+    tick();
+    QCOMPARE(int(session->engine.brush.red), 255);
+    QTest::mouseRelease(red, Qt::LeftButton);
+  }
+
+  void displayTogglesFlipThePreferencesAndTheChecks() {
+    session->prefs = {};
+    frame->action(1252)->setChecked(true);
+    frame->action(1252)->trigger();
+    QVERIFY(!session->prefs.lighting);
+    QVERIFY(!session->doc.canvas.lightingOn);
+    QVERIFY(!frame->action(1252)->isChecked());
+    QVERIFY(!session->doc.canvas.lightingValid);
+    tick();
+    QVERIFY(session->doc.canvas.lightingValid);  // the next iteration relights
+  }
+
+  void effectsFromTheMenuRecordUndo() {
+    session->doc.canvas.at(3, 3).red = 10;
+    frame->action(1305)->trigger();  // Colors > Invert
+    QVERIFY(session->doc.history.undoEnabled());
+    QVERIFY(session->doc.canvas.at(3, 3).red != 10);
+    frame->action(1200)->trigger();
+    QCOMPARE(int(session->doc.canvas.at(3, 3).red), 10);
+  }
+
+  void importAndExportGoThroughTheirDialogs() {
+    QTemporaryDir dir;
+    QImage grey(30, 20, QImage::Format_RGB32);
+    grey.fill(QColor(90, 90, 90));
+    QVERIFY(grey.save(dir.filePath("grey.png")));
+    dialogs.paths = {dir.filePath("grey.png").toStdString()};
+    frame->action(1005)->trigger();
+    QCOMPARE(session->doc.canvas.width, 30u);
+    QCOMPARE(int(session->doc.canvas.at(4, 4).highlight), 90);
+    QCOMPARE(int(session->doc.canvas.at(4, 4).red), 0);
+    QCOMPARE(frame->canvasWidget()->size(), QSize(30, 20));
+    dialogs.paths = {dir.filePath("shown.bmp").toStdString()};
+    frame->action(1004)->trigger();
+    QImage shown(dir.filePath("shown.bmp"));
+    QCOMPARE(shown.size(), QSize(30, 20));
+  }
+
+  void theToolWindowsGoWithTheMinimisedFrame() {
+    QVERIFY(frame->toolsWindow()->isVisible());
+    frame->setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    QEvent change(QEvent::WindowStateChange);
+    QCoreApplication::sendEvent(frame.get(), &change);
+    QVERIFY(!frame->toolsWindow()->isVisible());
+    QVERIFY(frame->action(1100)->isChecked());  // still meant to be shown
+    frame->setWindowState(Qt::WindowNoState);
+    QCoreApplication::sendEvent(frame.get(), &change);
+    QVERIFY(frame->toolsWindow()->isVisible());
+  }
+
   void aSecondProcessHandsItsFileToTheFirstAndEnds() {
     const QString name = "daubwell-test-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
     SingleInstance first(name);
