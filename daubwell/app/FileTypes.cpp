@@ -2,12 +2,12 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include "QtSupport.h"
+#include "files/AtomicFile.h"
 
 namespace daubwell {
 
@@ -15,15 +15,13 @@ namespace {
 
 // Writes the bytes unless the file already holds exactly them; true when in place.
 bool writeIfDifferent(const QString& path, const QByteArray& bytes, bool* changed) {
-  QFile existing(path);
-  if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) return true;
-  existing.close();
+  const std::string target = path.toStdString();
+  if (auto old = readWholeFile(target); old && QByteArray(reinterpret_cast<const char*>(old->data()),
+                                                           qsizetype(old->size())) == bytes)
+    return true;
   if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-  QFile f(path + ".new");
-  if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.flush()) return false;
-  f.close();
-  QFile::remove(path);
-  if (!QFile::rename(path + ".new", path)) return false;
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
+  if (!saveFileAtomically(target, {data, size_t(bytes.size())})) return false;
   *changed = true;
   return true;
 }

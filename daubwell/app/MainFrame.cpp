@@ -30,8 +30,6 @@ namespace daubwell {
 
 namespace {
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
 constexpr QPoint kCanvasWindowOrigin(90, 10);
 
 }  // namespace
@@ -196,7 +194,7 @@ void MainFrame::buildMenus() {
     a->setCheckable(true);
   }
   QMenu* zoom = view->addMenu("&Zoom");
-  for (const ZoomItem& z : kZoomItems) addItem(zoom, z.menuId, qs(z.caption), [this, f = z.factor] { setZoom(f); });
+  for (const ZoomItem& z : kZoomItems) addItem(zoom, z.menuId, toQString(z.caption), [this, f = z.factor] { setZoom(f); });
 
   QMenu* image = menuBar()->addMenu("&Image");
   addItem(image, 1280, "&Image Size", [this] { imageSize(); });
@@ -213,7 +211,7 @@ void MainFrame::buildMenus() {
       default: return filters;
     }
   };
-  for (const Effect& e : effects()) addItem(menuFor(e.menuId), e.menuId, qs(e.caption), [this, id = e.menuId] {
+  for (const Effect& e : effects()) addItem(menuFor(e.menuId), e.menuId, toQString(e.caption), [this, id = e.menuId] {
       runCommand(id);
     });
 
@@ -312,6 +310,7 @@ void MainFrame::canvasResized() {
   canvasWindow_->show();
   canvas_->update();
   updateStatus();
+  updateUndoItems();  // a new, opened or restored painting
 }
 
 void MainFrame::toggleDisplay(int id) {
@@ -454,7 +453,6 @@ void MainFrame::frameTick() {
     canvas_->update();
     colors_->syncFromBrush();
     properties_->syncFromBrush();
-    palette_->refresh();
     refreshTools();
   }
   if (previewDirty_) {
@@ -462,7 +460,6 @@ void MainFrame::frameTick() {
     session_.redrawPreview();
     properties_->previewChanged();
   }
-  updateUndoItems();
   stats_.add(double(clock.nsecsElapsed()) / 1e9, painting);
 }
 
@@ -470,6 +467,7 @@ void MainFrame::refreshTools() {
   const int tool = session_.engine.brush.tool;
   tools_->markTool(tool);
   properties_->applyToolControls(tool);
+  palette_->toolChanged();
   const std::string_view text = toolControls(tool).status;
   if (!text.empty()) session_.doc.statusText = std::string(text);
   updateStatus();

@@ -12,24 +12,10 @@ PaintSession::PaintSession()
 
 Canvas brushPreview(const Brush& brush, const PatternImages& patterns, PaintRandom& random, bool highQuality,
                     bool lighting) {
-  Canvas c;
-  c.create(kPreviewSide, kPreviewSide);
-  c.clear();
-  c.highQuality = highQuality;
-  c.lightingOn = lighting;
   const int t = brush.tool;
-  if (t == 2 || t == 6 || t == 9 || t == 10 || t == 11 || (t >= 13 && t <= 16) || t == 18)
-    c.fillPreview({brush.red, brush.green, brush.blue}, patterns.styleImage(brush.style));
-  PaintEngine engine(patterns, random);
-  engine.brush = brush;
-  engine.offsets = {100, 100, 100, 100};
-  engine.beginStroke();
   const int dabs = t == int(ToolId::Sponge) ? 5 : t == int(ToolId::Gel) ? 9 : t == int(ToolId::Knife) ? 6 : 3;
-  // The Eye Dropper and the Hand Tool act on the document only.
-  if (t != int(ToolId::EyeDropper) && t != int(ToolId::Hand))
-    for (int i = 0; i < dabs; ++i) engine.dab(kPreviewSide / 2, kPreviewSide / 2, c);
-  relightAll(c);
-  return c;
+  return brushSample(brush, kPreviewSide, dabs, {100, 100, 100, 100}, worksOnPaint(t) || t == int(ToolId::Gel),
+                     patterns, random, highQuality, lighting);
 }
 
 BrushPalette starterPalette() {

@@ -11,8 +11,6 @@ namespace daubwell {
 
 namespace {
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
 QMessageBox::Icon boxIcon(MessageIcon icon) {
   switch (icon) {
     case MessageIcon::Information: return QMessageBox::Information;
@@ -27,13 +25,13 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 QString filterText(const FileFilter& filter) {
   if (filter.description == kImportFilter.description)
     return "All Formats (*.jpg *.bmp *.tiff *.png);;JPEG (*.jpg);;BITMAP (*.bmp);;PNG (*.png);;TIFF (*.tif)";
-  return qs(filter.description) + " (*." + qs(filter.extension) + ")";
+  return toQString(filter.description) + " (*." + toQString(filter.extension) + ")";
 }
 
 }  // namespace
 
 void QtMessages::show(std::string_view text, std::string_view caption, MessageIcon icon) {
-  QMessageBox box(boxIcon(icon), qs(caption), qs(text), QMessageBox::Ok, parent_);
+  QMessageBox box(boxIcon(icon), toQString(caption), toQString(text), QMessageBox::Ok, parent_);
   box.exec();
 }
 
@@ -41,7 +39,7 @@ Answer QtMessages::ask(std::string_view text, std::string_view caption, MessageB
   QMessageBox::StandardButtons b = QMessageBox::Ok;
   if (buttons == MessageButtons::YesNo) b = QMessageBox::Yes | QMessageBox::No;
   if (buttons == MessageButtons::YesNoCancel) b = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-  QMessageBox box(boxIcon(icon), qs(caption), qs(text), b, parent_);
+  QMessageBox box(boxIcon(icon), toQString(caption), toQString(text), b, parent_);
   switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
@@ -59,7 +57,7 @@ std::optional<std::string> QtFileDialogs::openPath(const FileFilter& filter) {
 std::optional<std::string> QtFileDialogs::savePath(const FileFilter& filter) {
   QFileDialog dialog(parent_, QString(), QString(), filterText(filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(qs(filter.extension));
+  dialog.setDefaultSuffix(toQString(filter.extension));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdString();
 }

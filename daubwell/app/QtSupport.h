@@ -13,6 +13,9 @@
 // display surfaces and the window graphics.
 namespace daubwell {
 
+// The engine's texts are UTF-8.
+inline QString toQString(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
 class QtMessages : public Messages {
 public:
   explicit QtMessages(QWidget* parent = nullptr) : parent_(parent) {}

@@ -269,7 +269,7 @@ void BrushPropertiesWindow::applyToolControls(int tool) {
   styles_->setEnabled(c.styleTab);
   textures_->setEnabled(c.textureTab);
   const std::string_view name = tool >= 0 && tool < kToolCount ? kToolCaptions[size_t(tool)] : "";
-  setWindowTitle(QString(" Brush Properties: ") + QString::fromUtf8(name.data(), qsizetype(name.size())));
+  setWindowTitle(QString(" Brush Properties: ") + toQString(name));
 }
 
 // ---- Colors ----
@@ -344,6 +344,11 @@ void ThumbnailList::setThumbnails(std::vector<QImage> thumbs, int selected) {
   update();
 }
 
+void ThumbnailList::setSelected(int selected) {
+  selected_ = selected;
+  update();
+}
+
 void ThumbnailList::paintEvent(QPaintEvent*) {
   QPainter p(this);
   for (size_t i = 0; i < thumbs_.size(); ++i) {
@@ -411,11 +416,11 @@ PaletteWindow::PaletteWindow(PaintSession& session, Messages& messages, FileDial
       if (auto path = dialogs_->savePath({"Daubwell palette", "pal"})) savePalette(session_.palette, *path);
     if (i == 3)
       if (auto path = dialogs_->openPath({"Daubwell palette", "pal"})) loadPalette(session_.palette, *path);
-    refresh();
+    refreshBrushes();
   }));
   connect(brushList_, &ThumbnailList::chosen, this, [this](int i) {
     selectBrush(session_.palette, i, session_.engine);
-    refresh();
+    brushList_->setSelected(session_.palette.selected);
     Q_EMIT brushChanged();
   });
   pages->addWidget(brushPage);
@@ -458,26 +463,45 @@ PaletteWindow::PaletteWindow(PaintSession& session, Messages& messages, FileDial
       if (auto path = dialogs_->savePath({"Daubwell strokes", "stk"})) saveStrokes(session_.strokes, *path);
     if (i == 3)
       if (auto path = dialogs_->openPath({"Daubwell strokes", "stk"})) loadStrokes(session_.strokes, *path);
-    refresh();
+    refreshStrokes();
   }));
   connect(strokeList_, &ThumbnailList::chosen, this, [this](int i) {
     selectStroke(session_.strokes, i, session_.engine);
-    refresh();
+    strokeList_->setSelected(session_.strokes.selected);
+    syncStrokeControls();
   });
   pages->addWidget(strokePage);
   setFixedSize(280, 236);
 }
 
 void PaletteWindow::refresh() {
+  refreshBrushes();
+  refreshStrokes();
+}
+
+void PaletteWindow::refreshBrushes() {
   std::vector<QImage> brushes;
   for (int i = 0; i < session_.palette.count(); ++i)
     brushes.push_back(surfaceImage(brushThumbnail(session_.palette.slots[size_t(i)].entry, session_.patterns).surface));
   brushList_->setThumbnails(std::move(brushes), session_.palette.selected);
+}
+
+// Stroke thumbnails are painted with the current tool, so they follow it.
+void PaletteWindow::refreshStrokes() {
+  strokeTool_ = session_.engine.brush.tool;
   std::vector<QImage> strokes;
   for (int i = 0; i < session_.strokes.count(); ++i)
     strokes.push_back(surfaceImage(
-        strokeThumbnail(session_.strokes.slots[size_t(i)].entry, session_.engine.brush.tool, session_.patterns).surface));
+        strokeThumbnail(session_.strokes.slots[size_t(i)].entry, strokeTool_, session_.patterns).surface));
   strokeList_->setThumbnails(std::move(strokes), session_.strokes.selected);
+  syncStrokeControls();
+}
+
+void PaletteWindow::toolChanged() {
+  if (session_.engine.brush.tool != strokeTool_) refreshStrokes();
+}
+
+void PaletteWindow::syncStrokeControls() {
   const StrokeDynamics& d = session_.engine.dynamics;
   checks_[0]->setChecked(d.fadeStrength);
   checks_[1]->setChecked(d.fadeSize);
@@ -503,7 +527,7 @@ void PaletteWindow::storeStroke() {
     session_.strokes.slots[size_t(i)].entry = d;
     session_.engine.dynamics = d;
   }
-  refresh();
+  refreshStrokes();
 }
 
 bool PaletteWindow::applySliders() {

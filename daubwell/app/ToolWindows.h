@@ -150,6 +150,7 @@ class ThumbnailList : public QWidget {
 public:
   ThumbnailList(int columns, QSize cell, QWidget* parent);
   void setThumbnails(std::vector<QImage> thumbs, int selected);
+  void setSelected(int selected);
 
 Q_SIGNALS:
   void chosen(int index);
@@ -170,7 +171,10 @@ class PaletteWindow : public FloatingWindow {
   Q_OBJECT
 public:
   PaletteWindow(PaintSession& session, Messages& messages, FileDialogs& dialogs, QWidget* frame);
+  // Paints every thumbnail again and shows the selected entries.
   void refresh();
+  // The current tool changed: the stroke thumbnails, painted with it, follow.
+  void toolChanged();
   void setServices(Messages& messages, FileDialogs& dialogs) {
     messages_ = &messages;
     dialogs_ = &dialogs;
@@ -184,6 +188,9 @@ Q_SIGNALS:
 
 private:
   QHBoxLayout* listButtonRow(QWidget* page, std::function<void(int)> run);
+  void refreshBrushes();
+  void refreshStrokes();
+  void syncStrokeControls();
   void storeStroke();
   PaintSession& session_;
   Messages* messages_;
@@ -192,6 +199,7 @@ private:
   ThumbnailList* strokeList_;
   std::array<ImageButton*, 3> checks_{};
   std::array<PaintSlider*, 5> strokeSliders_{};
+  int strokeTool_ = -1;  // the tool the stroke thumbnails were painted with
 };
 
 // "New Image": width and height, or nothing when cancelled.

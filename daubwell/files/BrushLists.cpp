@@ -119,38 +119,41 @@ void selectStroke(StrokeList& strokes, int i, PaintEngine& engine) {
   engine.dynamics = strokes.slots[size_t(i)].entry;
 }
 
-namespace {
-
-bool wantsPreviewBackground(int tool, bool withFinger) {
-  return tool == 2 || tool == 6 || tool == 10 || tool == 11 || (tool >= 13 && tool <= 16) || (withFinger && tool == 18);
+bool worksOnPaint(int tool) {
+  return tool == 2 || tool == 6 || tool == 10 || tool == 11 || (tool >= 13 && tool <= 16) || tool == 18;
 }
 
-}  // namespace
-
-Canvas brushThumbnail(const Brush& slot, const PatternImages& patterns) {
+Canvas brushSample(const Brush& brush, uint32_t side, int dabs, PatternOffsets offsets, bool background,
+                   const PatternImages& patterns, PaintRandom& random, bool highQuality, bool lighting) {
   Canvas c;
-  c.create(30, 30);
+  c.create(side, side);
   c.clear();
-  PaintRandom random;
+  c.highQuality = highQuality;
+  c.lightingOn = lighting;
+  if (background) c.fillPreview({brush.red, brush.green, brush.blue}, patterns.styleImage(brush.style));
   PaintEngine engine(patterns, random);
-  engine.brush = slot;
-  engine.brush.size = 20;
-  engine.brush.hardness = std::min<uint8_t>(engine.brush.hardness, 100);
-  const float offset = float(slot.style * 10 * slot.texture);
-  engine.offsets = {offset, offset, offset, offset};
-  if (wantsPreviewBackground(slot.tool, true))
-    c.fillPreview({slot.red, slot.green, slot.blue}, patterns.styleImage(slot.style));
+  engine.brush = brush;
+  engine.offsets = offsets;
   engine.beginStroke();
-  for (int i = 0; i < 5; ++i) engine.dab(15, 15, c);
+  for (int i = 0; i < dabs; ++i) engine.dab(float(side / 2), float(side / 2), c);
   relightAll(c);
   return c;
+}
+
+Canvas brushThumbnail(const Brush& slot, const PatternImages& patterns) {
+  Brush b = slot;
+  b.size = 20;
+  b.hardness = std::min<uint8_t>(b.hardness, 100);
+  const float offset = float(slot.style * 10 * slot.texture);
+  PaintRandom random;
+  return brushSample(b, 30, 5, {offset, offset, offset, offset}, worksOnPaint(slot.tool), patterns, random);
 }
 
 Canvas strokeThumbnail(const StrokeDynamics& dynamics, int currentTool, const PatternImages& patterns) {
   Canvas c;
   c.create(132, 15);
   c.clear();
-  if (wantsPreviewBackground(currentTool, false)) c.fillPreview({0, 0, 0}, patterns.styleImage(0));
+  if (worksOnPaint(currentTool) && currentTool != int(ToolId::Finger)) c.fillPreview({0, 0, 0}, patterns.styleImage(0));
   PaintRandom random;
   PaintEngine engine(patterns, random);
   engine.brush = Brush{.tool = 0, .size = 10, .strength = 1.0f};

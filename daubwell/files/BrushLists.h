@@ -72,6 +72,14 @@ bool deleteStroke(StrokeList& strokes, int i, Messages& messages);
 void selectBrush(BrushPalette& palette, int i, PaintEngine& engine);
 void selectStroke(StrokeList& strokes, int i, PaintEngine& engine);
 
+// Whether a tool works on paint already there (its samples show it on a paint ground).
+bool worksOnPaint(int tool);
+
+// A brush dabbed `dabs` times at the centre of a fresh side x side canvas, on a ground of
+// paint in the brush's colour when `background`, lit.
+Canvas brushSample(const Brush& brush, uint32_t side, int dabs, PatternOffsets offsets, bool background,
+                   const PatternImages& patterns, PaintRandom& random, bool highQuality = true, bool lighting = true);
+
 // The thumbnails of the Palette window, painted with the brush engine: a 30 x 30 canvas
 // for a brush, a 132 x 15 stroke for a set of dynamics (drawn with the current tool's
 // background).

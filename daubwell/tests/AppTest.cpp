@@ -6,6 +6,7 @@
 #include <QUuid>
 #include <QtTest>
 
+#include "ScriptedServices.h"
 #include "app/FileTypes.h"
 #include "app/MainFrame.h"
 #include "app/SingleInstance.h"
@@ -13,30 +14,8 @@
 
 using namespace daubwell;
 
-namespace {
-
-struct ScriptedMessages : Messages {
-  QStringList shown;
-  Answer answer = Answer::No;
-  void show(std::string_view text, std::string_view, MessageIcon) override {
-    shown << QString::fromUtf8(text.data(), qsizetype(text.size()));
-  }
-  Answer ask(std::string_view, std::string_view, MessageButtons, MessageIcon) override { return answer; }
-};
-
-struct ScriptedDialogs : FileDialogs {
-  std::vector<std::string> paths;
-  std::optional<std::string> next() {
-    if (paths.empty()) return std::nullopt;
-    std::string p = paths.front();
-    paths.erase(paths.begin());
-    return p;
-  }
-  std::optional<std::string> openPath(const FileFilter&) override { return next(); }
-  std::optional<std::string> savePath(const FileFilter&) override { return next(); }
-};
-
-}  // namespace
+using test::ScriptedDialogs;
+using test::ScriptedMessages;
 
 class AppTest : public QObject {
   Q_OBJECT
@@ -54,12 +33,13 @@ private:
 
 private Q_SLOTS:
   void init() {
+    messages = {};
+    dialogs = {};
     session = std::make_unique<PaintSession>();
     session->palette = starterPalette();
     frame = std::make_unique<MainFrame>(*session);
     frame->setLoopRunning(false);
     frame->setServices(messages, dialogs);
-    messages.shown.clear();
     newDocument(session->doc, 200, 160);
     session->engine.brush = defaultPaletteBrush();
     session->engine.brush.size = 10;
@@ -173,9 +153,9 @@ private Q_SLOTS:
 
   void theEleventhFloatingWindowIsRefused() {
     for (int i = 0; i < kMaxFloatingWindows - 4; ++i) QVERIFY(frame->createFloatingWindow("extra") != nullptr);
-    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(messages.shown.empty());
     QVERIFY(frame->createFloatingWindow("one too many") == nullptr);
-    QCOMPARE(messages.shown, QStringList{"Too many floating windows!"});
+    QCOMPARE(messages.texts(), std::vector<std::string>{"Too many floating windows!"});
   }
 
   void windowItemsShowAndHideTheirWindows() {
@@ -201,12 +181,12 @@ private Q_SLOTS:
   void failedSaveKeepsThePaintingUnsaved() {
     session->doc.pushUndo();
     QVERIFY(session->doc.modified);
-    dialogs.paths = {"/no/such/folder/painting.dwp"};
+    dialogs.saves = {"/no/such/folder/painting.dwp"};
     frame->action(1002)->trigger();
-    QCOMPARE(messages.shown, QStringList{"File Save failed!"});
+    QCOMPARE(messages.texts(), std::vector<std::string>{"File Save failed!"});
     QVERIFY(session->doc.modified);
     QTemporaryDir dir;
-    dialogs.paths = {dir.filePath("painting.dwp").toStdString()};
+    dialogs.saves = {dir.filePath("painting.dwp").toStdString()};
     frame->action(1002)->trigger();
     QVERIFY(!session->doc.modified);
   }
@@ -227,8 +207,8 @@ private Q_SLOTS:
   void newImageChecksTheSize() {
     frame->askSize = [](int, int) { return std::optional<std::pair<int64_t, int64_t>>({6000, 10}); };
     frame->action(1000)->trigger();
-    QCOMPARE(messages.shown.size(), 1);
-    QVERIFY(messages.shown[0].startsWith("The document can be no less than 1x1 pixels"));
+    QCOMPARE(messages.shown.size(), size_t(1));
+    QVERIFY(messages.shown[0].text.rfind("The document can be no less than 1x1 pixels", 0) == 0);
     QCOMPARE(session->doc.canvas.width, 200u);
     frame->askSize = [](int, int) { return std::optional<std::pair<int64_t, int64_t>>({300, 100}); };
     frame->action(1000)->trigger();
@@ -311,13 +291,13 @@ private Q_SLOTS:
     QImage grey(30, 20, QImage::Format_RGB32);
     grey.fill(QColor(90, 90, 90));
     QVERIFY(grey.save(dir.filePath("grey.png")));
-    dialogs.paths = {dir.filePath("grey.png").toStdString()};
+    dialogs.opens = {dir.filePath("grey.png").toStdString()};
     frame->action(1005)->trigger();
     QCOMPARE(session->doc.canvas.width, 30u);
     QCOMPARE(int(session->doc.canvas.at(4, 4).highlight), 90);
     QCOMPARE(int(session->doc.canvas.at(4, 4).red), 0);
     QCOMPARE(frame->canvasWidget()->size(), QSize(30, 20));
-    dialogs.paths = {dir.filePath("shown.bmp").toStdString()};
+    dialogs.saves = {dir.filePath("shown.bmp").toStdString()};
     frame->action(1004)->trigger();
     QImage shown(dir.filePath("shown.bmp"));
     QCOMPARE(shown.size(), QSize(30, 20));
@@ -374,11 +354,11 @@ private Q_SLOTS:
     QTest::qWait(20);
     QVERIFY(registerFileType("/opt/daubwell/daubwell", messages));
     QCOMPARE(QFileInfo(mime).lastModified(), written);
-    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(messages.shown.empty());
     // A data folder that cannot be written says so.
     qputenv("XDG_DATA_HOME", "/proc/no-such-place");
     QVERIFY(!registerFileType("/opt/daubwell/daubwell", messages));
-    QCOMPARE(messages.shown, QStringList{"Couldn't set filetype key!"});
+    QCOMPARE(messages.texts(), std::vector<std::string>{"Couldn't set filetype key!"});
     qunsetenv("XDG_DATA_HOME");
   }
 };

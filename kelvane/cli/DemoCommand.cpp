@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "CliErrors.h"
+#include "CliSupport.h"
 #include "app/ObjectFill.h"
 #include "project/TKVXFile2.h"
 #include "raster/PictureFormats.h"
@@ -105,32 +106,25 @@ TBitmap32 Room(TByteMap& mask) {
 TMapGrid CurtainGrid() {
   const int cols = 96, rows = 12;
   TMapGrid g;
-  g.Cols = cols;
-  g.Rows = rows;
+  DivideRect(g, int(kLeft), int(kTop), int(kRight), int(kHem), kW, kH, cols, rows);
   for (int r = 0; r <= rows; ++r) {
-    const double yTop = kTop + (kHem - kTop) * r / rows;
+    const double y = kTop + (kHem - kTop) * r / rows;
     std::vector<double> length(size_t(cols) + 1, 0.0);
     for (int c = 1; c <= cols; ++c) {
       const double x0 = kLeft + (kRight - kLeft) * (c - 1) / cols, x1 = kLeft + (kRight - kLeft) * c / cols;
       double s = 0;
       for (int k = 0; k < 16; ++k) {  // arc length of the fold across this column
         const double a = x0 + (x1 - x0) * k / 16, b = x0 + (x1 - x0) * (k + 1) / 16;
-        s += std::hypot(b - a, FoldDepth(b, yTop) - FoldDepth(a, yTop));
+        s += std::hypot(b - a, FoldDepth(b, y) - FoldDepth(a, y));
       }
       length[size_t(c)] = length[size_t(c) - 1] + s;
     }
     for (int c = 0; c <= cols; ++c) {
-      const double x = kLeft + (kRight - kLeft) * c / cols;
-      const double y = r == rows ? HemAt(x) + 1 : yTop;
-      g.Nodes.push_back({float(2 * x / kW - 1), float(2 * y / kH - 1), 0, float(length[size_t(c)] / length.back()),
-                         float(double(r) / rows)});
+      TMapNode& n = g.Nodes[size_t(r * (cols + 1) + c)];
+      n.U = float(length[size_t(c)] / length.back());
+      if (r == rows) n.Y = float(2 * (HemAt(NodeToPixel(n.X, kW)) + 1) / kH - 1);  // the hem follows the folds
     }
   }
-  for (int r = 0; r < rows; ++r)
-    for (int c = 0; c < cols; ++c) {
-      const int32_t tl = r * (cols + 1) + c;
-      g.Cells.push_back({tl, tl + 1, tl + cols + 2, tl + cols + 1, c, r, 0});
-    }
   return g;
 }
 
@@ -181,9 +175,7 @@ TBitmap32 Dots(int size) {
   return t;
 }
 
-void Save(const std::filesystem::path& path, const TBitmap32& b) {
-  if (Status s = SavePicture(path.string(), b); !s) throw Failed(s.error());
-}
+void Save(const std::filesystem::path& path, const TBitmap32& b) { SavePictureOrFail(path.string(), b); }
 
 }  // namespace
 
@@ -208,10 +200,8 @@ int DemoCommand(const std::vector<std::string>& args) {
 
   RegisterKvxPictureFormat();
   TKVXFile2 doc;
-  doc.Base = doc.Result = room;
-  doc.Width = kW;
-  doc.Height = kH;
-  const int i = doc.AddObject();
+  NewProjectFromPicture(doc, room);
+  const int i = 0;
   TObjectView v = doc.GetObjectView(i);
   v.Param.Name = "Curtain";
   v.Param.TileX = 3;
@@ -223,7 +213,7 @@ int DemoCommand(const std::vector<std::string>& args) {
   if (Status s = FillObject(doc, i, TDocumentFill{}); !s) throw Failed(s.error());
   Save(dir / "draped.png", doc.Result);
   doc.Result = room;
-  if (Status s = doc.SaveToFile((dir / "curtain.kvx").string()); !s) throw Failed(s.error());
+  SaveProjectOrFail(doc, (dir / "curtain.kvx").string());
   std::printf("%s\n", (dir / "draped.png").c_str());
   return 0;
 }

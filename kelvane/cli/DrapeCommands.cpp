@@ -10,6 +10,7 @@
 #include <set>
 
 #include "CliErrors.h"
+#include "CliSupport.h"
 #include "app/ObjectFill.h"
 #include "drape/DrapeFill.h"
 #include "drape/Jitter.h"
@@ -91,29 +92,10 @@ TDocumentFill renderOptions(const Args& a) {
   return how;
 }
 
-TBitmap32 picture(const std::string& path) {
-  auto p = LoadPicture(path);
-  if (!p) throw Failed(p.error());
-  return std::move(p.value());
-}
-
-void savePicture(const std::string& path, const TBitmap32& bmp, int quality) {
-  PictureWriteOptions o;
-  o.jpegQuality = quality;
-  if (Status s = SavePicture(path, bmp, o); !s) throw Failed(s.error());
-}
-
 int quality(const Args& a) {
   const int64_t q = ParseInteger(a.value("--quality").value_or("90"), "--quality");
   if (q < 1 || q > 100) throw UsageError("--quality must be 1..100");
   return int(q);
-}
-
-uint32_t color(const std::string& text) {
-  char* end = nullptr;
-  const unsigned long v = std::strtoul(text.c_str(), &end, 16);
-  if (text.size() != 8 || *end) throw UsageError("--color: expected AARRGGBB");
-  return uint32_t(v);
 }
 
 // Prints the fill's steps with their times on stderr.
@@ -123,18 +105,6 @@ struct StepPrinter : TProgress {
   void Step() override {}
   void End() override {}
 };
-
-void loadProject(TKVXFile2& doc, const std::string& path) {
-  RegisterKvxPictureFormat();
-  if (Status s = doc.LoadFromFile(path); !s) throw Failed(s.error());
-}
-
-int objectIndex(const TKVXFile2& doc, const std::string& text) {
-  const int64_t v = ParseInteger(text, "object");
-  if (v < 0 || v > doc.HighIndex())
-    throw Failed("the project has no object " + text + " (it has " + std::to_string(doc.HighIndex() + 1) + ")");
-  return int(v);
-}
 
 void warnIfMaskEmpty(TKVXFile2& doc, int index) {
   const TByteMap& m = doc.GetObjectView(index).Mask;
@@ -150,29 +120,21 @@ int DrapeCommand(const std::vector<std::string>& words) {
                      "--fov", "--key", "--quality"},
                     kRenderValues));
   a.expect(3);
-  const TBitmap32 photo = picture(a.positional[0]);
-  TBitmap32 texture;
-  if (a.positional[1] != "-") texture = picture(a.positional[1]);
-  TMapGrid grid;
+  TKVXFile2 doc;
+  NewProjectFromPicture(doc, LoadPictureOrFail(a.positional[0]));
+  TObjectView object = doc.GetObjectView(0);
+  if (a.positional[1] != "-") object.Texture = LoadPictureOrFail(a.positional[1]);
   if (auto g = a.value("--grid")) {
     auto loaded = LoadGridFile(*g);
     if (!loaded) throw Failed(loaded.error());
-    grid = std::move(loaded.value());
-  } else {
-    int cw = 0, ch = 0;
-    BuildLattice(grid, photo.Width(), photo.Height(), cw, ch);
+    object.Grid = std::move(loaded.value());
   }
-  TByteMap mask(photo.Width(), photo.Height(), 255);
-  if (auto m = a.value("--mask")) {
-    const TBitmap32 pic = picture(*m);
-    if (pic.Width() != photo.Width() || pic.Height() != photo.Height())
-      throw Failed("the mask is " + std::to_string(pic.Width()) + "x" + std::to_string(pic.Height()) +
-                   ", the photo " + std::to_string(photo.Width()) + "x" + std::to_string(photo.Height()));
-    for (int y = 0; y < photo.Height(); ++y)
-      for (int x = 0; x < photo.Width(); ++x) mask.SetValue(x, y, Intensity(pic.Pixel(x, y)));
-  }
-  TKVXParamBlock p;
-  if (auto c = a.value("--color")) p.Color = color(*c);
+  if (auto m = a.value("--mask"))
+    object.Mask = LoadMaskPicture(*m, doc.Width, doc.Height, "the photo");
+  else
+    object.Mask.Clear(255);
+  TKVXParamBlock& p = object.Param;
+  if (auto c = a.value("--color")) p.Color = ParseHexColor(*c, 8, "--color");
   if (auto t = a.value("--tile")) std::tie(p.TileX, p.TileY) = pair(*t, "--tile");
   if (auto r = a.value("--rotate")) p.Rotate = float(ParseReal(*r, "--rotate"));
   if (auto s = a.value("--shift")) std::tie(p.ShiftX, p.ShiftY) = pair(*s, "--shift");
@@ -188,25 +150,11 @@ int DrapeCommand(const std::vector<std::string>& words) {
   p.LevelUp = a.flag("--level-up");
   p.HiContrast = a.flag("--hi-contrast");
 
-  const TDocumentFill how = renderOptions(a);
-  TKVXLayer layer;
-  layer.SetImageSize(photo.Width(), photo.Height());
-  layer.SetGrid(&grid, p.MaterialKey);
-  layer.Options = how.Render;
-  TBitmap32 result = photo;
-  TFillInput in;
-  in.Base = &photo;
-  in.Result = &result;
-  in.Mask = &mask;
-  in.Texture = &texture;
-  in.Color = p.Color;
-  in.Param = p;
-  in.Options = FillOptionsOf(p);
-  in.Options.Sharpen = how.Sharpen;
-  in.Sharpen = how.SharpenFn;
+  TDocumentFill how = renderOptions(a);
   StepPrinter steps;
-  if (Status s = DrapeFill(layer, in, a.flag("--verbose") ? &steps : nullptr); !s) throw Failed(s.error());
-  savePicture(a.positional[2], result, quality(a));
+  if (a.flag("--verbose")) how.Progress = &steps;
+  if (Status s = FillObject(doc, 0, how); !s) throw Failed(s.error());
+  SavePictureOrFail(a.positional[2], doc.Result, quality(a));
   return 0;
 }
 
@@ -214,22 +162,22 @@ int ProjectFillCommand(const std::vector<std::string>& words) {
   const Args a(words, kRenderFlags, with({"--export", "--objects", "--quality"}, kRenderValues));
   a.expect(3);
   TKVXFile2 doc;
-  loadProject(doc, a.positional[0]);
-  const int current = objectIndex(doc, a.positional[1]);
+  LoadProjectOrFail(doc, a.positional[0]);
+  const int current = ObjectIndex(doc, a.positional[1]);
   std::vector<int> selected;
   if (auto list = a.value("--objects")) {
     size_t start = 0;
     for (;;) {
       const size_t comma = list->find(',', start);
-      selected.push_back(objectIndex(doc, list->substr(start, comma - start)));
+      selected.push_back(ObjectIndex(doc, list->substr(start, comma - start)));
       if (comma == std::string::npos) break;
       start = comma + 1;
     }
   }
   if (selected.size() < 2) warnIfMaskEmpty(doc, current);
   if (Status s = FillSelected(doc, current, selected, renderOptions(a)); !s) throw Failed(s.error());
-  if (auto e = a.value("--export")) savePicture(*e, doc.Result, quality(a));
-  if (Status s = doc.SaveToFile(a.positional[2]); !s) throw Failed(s.error());
+  if (auto e = a.value("--export")) SavePictureOrFail(*e, doc.Result, quality(a));
+  SaveProjectOrFail(doc, a.positional[2]);
   return 0;
 }
 
@@ -237,10 +185,10 @@ int ProjectAAMaskCommand(const std::vector<std::string>& words) {
   const Args a(words, {}, {"--passes"});
   a.expect(3);
   TKVXFile2 doc;
-  loadProject(doc, a.positional[0]);
+  LoadProjectOrFail(doc, a.positional[0]);
   const TDocumentFill how = renderOptions(a);
-  if (Status s = GetAntialiasedMask(doc, objectIndex(doc, a.positional[1]), how.Render); !s) throw Failed(s.error());
-  if (Status s = doc.SaveToFile(a.positional[2]); !s) throw Failed(s.error());
+  if (Status s = GetAntialiasedMask(doc, ObjectIndex(doc, a.positional[1]), how.Render); !s) throw Failed(s.error());
+  SaveProjectOrFail(doc, a.positional[2]);
   return 0;
 }
 
@@ -256,8 +204,8 @@ int BatchCommand(const std::vector<std::string>& words) {
     throw UsageError("--format: jpg, png or bmp");
   const int q = quality(a);
   TKVXFile2 doc;
-  loadProject(doc, a.positional[0]);
-  const int index = objectIndex(doc, *objectText);
+  LoadProjectOrFail(doc, a.positional[0]);
+  const int index = ObjectIndex(doc, *objectText);
   const TDocumentFill how = renderOptions(a);
 
   std::error_code ec;
@@ -281,24 +229,16 @@ int BatchCommand(const std::vector<std::string>& words) {
     const auto start = std::chrono::steady_clock::now();
     const fs::path target = fs::path(*out) / (files[k].stem().string() + "." + format);
     std::fprintf(stderr, "[%zu/%zu] %s", k + 1, files.size(), files[k].filename().c_str());
-    auto texture = LoadPicture(files[k].string());
-    Status done = texture ? Status(Ok{}) : Status(fail(texture.error()));
-    if (done) {
+    try {
+      item.Get() = LoadPictureOrFail(files[k].string());
       item.FromLibrary = item.FromFile = false;
-      item.Get() = std::move(texture.value());
       doc.Result = original;
-      done = FillObject(doc, index, how);
-    }
-    if (done) {
-      PictureWriteOptions o;
-      o.jpegQuality = q;
-      done = SavePicture(target.string(), doc.Result, o);
-    }
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    if (done) {
+      if (Status s = FillObject(doc, index, how); !s) throw Failed(s.error());
+      SavePictureOrFail(target.string(), doc.Result, q);
+      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
       std::fprintf(stderr, " -> %s (%lld ms)\n", target.c_str(), (long long)ms.count());
-    } else {
-      std::fprintf(stderr, ": %s\n", done.error().c_str());
+    } catch (const Failed& e) {
+      std::fprintf(stderr, ": %s\n", e.what());
       ++failures;
     }
   }

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "CliErrors.h"
+#include "CliSupport.h"
 #include "filters/Adjust.h"
 #include "filters/ColorReplace.h"
 #include "filters/Convolution.h"
@@ -70,18 +71,9 @@ int FilterCommand(const std::vector<std::string>& words) {
   }
   if (positional.size() != 3) throw UsageError("expected NAME PICTURE OUT");
   const std::string& name = positional[0];
-  auto loaded = LoadPicture(positional[1]);
-  if (!loaded) throw Failed(loaded.error());
-  TBitmap32 image = std::move(loaded.value());
+  TBitmap32 image = LoadPictureOrFail(positional[1]);
   TByteMap mask;
-  if (!maskPath.empty()) {
-    auto m = LoadPicture(maskPath);
-    if (!m) throw Failed(m.error());
-    if (m->Width() != image.Width() || m->Height() != image.Height()) throw Failed("the mask is not the picture's size");
-    mask.SetSize(image.Width(), image.Height());
-    for (int y = 0; y < image.Height(); ++y)
-      for (int x = 0; x < image.Width(); ++x) mask.SetValue(x, y, Intensity(m->Pixel(x, y)));
-  }
+  if (!maskPath.empty()) mask = LoadMaskPicture(maskPath, image.Width(), image.Height());
   const TByteMap* maskPtr = maskPath.empty() ? nullptr : &mask;
   Params p(params);
   // Filters that read beyond the picture see the colour of its top-left pixel there.

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "CliErrors.h"
+#include "CliSupport.h"
 #include "DrapeCommands.h"
 #include "drape/KVXGridTools.h"
 #include "project/TKVXFile2.h"
@@ -30,48 +31,22 @@ std::string jsonString(const std::string& s) {
   return out + "\"";
 }
 
-void load(TKVXFile2& doc, const std::string& path) {
-  if (Status s = doc.LoadFromFile(path); !s) throw Failed(s.error());
-}
-
-void save(TKVXFile2& doc, const std::string& path) {
-  if (Status s = doc.SaveToFile(path); !s) throw Failed(s.error());
-}
-
-int objectIndex(const TKVXFile2& doc, const std::string& text) {
-  const int64_t v = ParseInteger(text, "OBJ");
-  if (v < 0 || v > doc.HighIndex())
-    throw Failed("the project has no object " + text + " (it has " + std::to_string(doc.HighIndex() + 1) + ")");
-  return int(v);
-}
-
 void expect(const std::vector<std::string>& a, size_t n) {
   if (a.size() != n) throw UsageError("expected " + std::to_string(n) + " arguments");
 }
 
 int cmdNew(const std::vector<std::string>& a) {
   expect(a, 2);
-  auto picture = LoadPicture(a[0]);
-  if (!picture) throw Failed(picture.error());
   TKVXFile2 doc;
-  doc.Base = picture.value();
-  doc.Result = picture.value();
-  doc.Width = doc.Base.Width();
-  doc.Height = doc.Base.Height();
-  const int i = doc.AddObject();
-  TObjectView v = doc.GetObjectView(i);
-  v.Param.Name = "KVXObject0";
-  v.Mask.SetSize(doc.Width, doc.Height);
-  int cw = 0, ch = 0;
-  BuildLattice(v.Grid, doc.Width, doc.Height, cw, ch);
-  save(doc, a[1]);
+  NewProjectFromPicture(doc, LoadPictureOrFail(a[0]));
+  SaveProjectOrFail(doc, a[1]);
   return 0;
 }
 
 int cmdInfo(const std::vector<std::string>& a) {
   expect(a, 1);
   TKVXFile2 doc;
-  load(doc, a[0]);
+  LoadProjectOrFail(doc, a[0]);
   std::printf("{\"width\":%d,\"height\":%d,\"objects\":[", doc.Width, doc.Height);
   for (int i = 0; i <= doc.HighIndex(); ++i) {
     TObjectView v = doc.GetObjectView(i);
@@ -115,10 +90,7 @@ void setField(TKVXParamBlock& p, const std::string& field, const std::string& va
     if (value.size() > 100) throw UsageError("Name: at most 100 characters");
     p.Name = value;
   } else if (field == "Color") {
-    char* end = nullptr;
-    const unsigned long v = std::strtoul(value.c_str(), &end, 16);
-    if (value.size() != 8 || *end) throw UsageError("Color: expected AARRGGBB");
-    p.Color = uint32_t(v);
+    p.Color = ParseHexColor(value, 8, "Color");
   } else if (field == "Glare") byte(p.Glare);
   else if (field == "LevelUp") byte(p.LevelUp);
   else if (field == "HiContrast") byte(p.HiContrast);
@@ -138,43 +110,36 @@ void setField(TKVXParamBlock& p, const std::string& field, const std::string& va
 int cmdSet(const std::vector<std::string>& a) {
   if (a.size() < 4) throw UsageError("expected IN.kvx OBJ FIELD=VALUE... OUT.kvx");
   TKVXFile2 doc;
-  load(doc, a[0]);
-  TKVXParamBlock& p = doc.GetObjectView(objectIndex(doc, a[1])).Param;
+  LoadProjectOrFail(doc, a[0]);
+  TKVXParamBlock& p = doc.GetObjectView(ObjectIndex(doc, a[1])).Param;
   for (size_t i = 2; i + 1 < a.size(); ++i) {
     const size_t eq = a[i].find('=');
     if (eq == std::string::npos) throw UsageError("expected FIELD=VALUE, got " + a[i]);
     setField(p, a[i].substr(0, eq), a[i].substr(eq + 1));
   }
-  save(doc, a.back());
+  SaveProjectOrFail(doc, a.back());
   return 0;
 }
 
 int cmdSetMask(const std::vector<std::string>& a) {
   expect(a, 4);
   TKVXFile2 doc;
-  load(doc, a[0]);
-  TObjectView v = doc.GetObjectView(objectIndex(doc, a[1]));
-  auto picture = LoadPicture(a[2]);
-  if (!picture) throw Failed(picture.error());
-  if (picture->Width() != doc.Width || picture->Height() != doc.Height)
-    throw Failed("the mask is " + std::to_string(picture->Width()) + "x" + std::to_string(picture->Height()) +
-                 ", the project " + std::to_string(doc.Width) + "x" + std::to_string(doc.Height));
-  v.Mask.SetSize(doc.Width, doc.Height);
-  for (int y = 0; y < doc.Height; ++y)
-    for (int x = 0; x < doc.Width; ++x) v.Mask.SetValue(x, y, Intensity(picture->Pixel(x, y)));
-  save(doc, a[3]);
+  LoadProjectOrFail(doc, a[0]);
+  TObjectView v = doc.GetObjectView(ObjectIndex(doc, a[1]));
+  v.Mask = LoadMaskPicture(a[2], doc.Width, doc.Height, "the project");
+  SaveProjectOrFail(doc, a[3]);
   return 0;
 }
 
 int cmdSetGrid(const std::vector<std::string>& a) {
   expect(a, 4);
   TKVXFile2 doc;
-  load(doc, a[0]);
-  TObjectView v = doc.GetObjectView(objectIndex(doc, a[1]));
+  LoadProjectOrFail(doc, a[0]);
+  TObjectView v = doc.GetObjectView(ObjectIndex(doc, a[1]));
   auto grid = LoadGridFile(a[2]);
   if (!grid) throw Failed(grid.error());
   v.Grid = std::move(grid.value());
-  save(doc, a[3]);
+  SaveProjectOrFail(doc, a[3]);
   return 0;
 }
 
@@ -182,8 +147,8 @@ int cmdSetGrid(const std::vector<std::string>& a) {
 int cmdSetTexture(const std::vector<std::string>& a) {
   expect(a, 4);
   TKVXFile2 doc;
-  load(doc, a[0]);
-  const int i = objectIndex(doc, a[1]);
+  LoadProjectOrFail(doc, a[0]);
+  const int i = ObjectIndex(doc, a[1]);
   (void)doc.GetObjectView(i);
   TKVXTexture& t = *doc.Objects[size_t(i)]->Texture;
   TBitmap32& bmp = t.Get();
@@ -196,12 +161,10 @@ int cmdSetTexture(const std::vector<std::string>& a) {
     bmp = TBitmap32();
     (void)t.Get();
   } else {
-    auto picture = LoadPicture(a[2]);
-    if (!picture) throw Failed(picture.error());
+    bmp = LoadPictureOrFail(a[2]);
     t.FromLibrary = t.FromFile = false;
-    bmp = std::move(picture.value());
   }
-  save(doc, a[3]);
+  SaveProjectOrFail(doc, a[3]);
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "CliErrors.h"
+#include "CliSupport.h"
 #include "raster/PictureFormats.h"
 #include "select/Selection.h"
 
@@ -15,14 +16,6 @@ TPoint point(const std::string& text, const std::string& what) {
   const size_t comma = text.find(',');
   if (comma == std::string::npos) throw UsageError(what + ": expected X,Y, got " + text);
   return {int(ParseInteger(text.substr(0, comma), what)), int(ParseInteger(text.substr(comma + 1), what))};
-}
-
-TColor32 colour(const std::string& text) {
-  if (text.size() != 6) throw UsageError("--color: expected RRGGBB");
-  char* end = nullptr;
-  const unsigned long v = std::strtoul(text.c_str(), &end, 16);
-  if (*end) throw UsageError("--color: expected RRGGBB");
-  return 0xFF000000u | TColor32(v);
 }
 
 }  // namespace
@@ -47,17 +40,9 @@ int SelectCommand(const std::vector<std::string>& words) {
     opt.erase(it);
     return v;
   };
-  auto picture = LoadPicture(pos[1]);
-  if (!picture) throw Failed(picture.error());
-  const TBitmap32& image = picture.value();
-  TByteMap mask(image.Width(), image.Height(), 0);
-  if (pos[2] != "-") {
-    auto m = LoadPicture(pos[2]);
-    if (!m) throw Failed(m.error());
-    if (m->Width() != image.Width() || m->Height() != image.Height()) throw Failed("the mask is not the picture's size");
-    for (int y = 0; y < image.Height(); ++y)
-      for (int x = 0; x < image.Width(); ++x) mask.SetValue(x, y, Intensity(m->Pixel(x, y)));
-  }
+  const TBitmap32 image = LoadPictureOrFail(pos[1]);
+  TByteMap mask = pos[2] == "-" ? TByteMap(image.Width(), image.Height(), 0)
+                                : LoadMaskPicture(pos[2], image.Width(), image.Height());
 
   TSelectionGesture g;
   const std::string& tool = pos[0];
@@ -85,7 +70,7 @@ int SelectCommand(const std::vector<std::string>& words) {
     if (auto s = take("seed")) g.end = point(*s, "--seed");
     else if (tool == "wand") throw UsageError("wand needs --seed X,Y");
     const auto c = take("color");
-    const TColor32 ref = c ? colour(*c) : image.Pixel(g.end.x, g.end.y);
+    const TColor32 ref = c ? ParseHexColor(*c, 6, "--color") : image.Pixel(g.end.x, g.end.y);
     if (!c && tool != "wand") throw UsageError(tool + " needs --color RRGGBB");
     g.colourUnderPointer = g.colourAtPress = ref;
     if (auto t = take("tolerance")) {

@@ -226,6 +226,33 @@ void AccPerspective(const double* tile, double fovy, double aspect, double zNear
 
 double Degrees(float radians) { return double(radians) * 180.0 / std::numbers::pi; }
 
+// The texture and the compiled cells of one textured render, deleted (before the
+// context that holds them) when the render ends.
+struct TTexturedCells {
+  GLuint texture = 0, list = 0;
+  TTexturedCells() = default;
+  TTexturedCells(const TTexturedCells&) = delete;
+  TTexturedCells& operator=(const TTexturedCells&) = delete;
+  ~TTexturedCells() {
+    if (list) glDeleteLists(list, 1);
+    if (texture) glDeleteTextures(1, &texture);
+  }
+
+  // Texturing on, the clear colour c, the texture loaded and the cells compiled (quads
+  // for flat objects, keyed triangles for scene objects), stepping the progress per cell.
+  Status Prepare(const TMapGrid& grid, const TBitmap32& image, const TTexturePlacement& place, TColor32 c,
+                 const TRenderOptions& options, bool quads, const int32_t* key, bool reversed, TProgress* progress) {
+    glEnable(GL_TEXTURE_2D);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    SetClearColor(c, 1.0f);
+    texture = UploadTexture(image, c, options.Sampling);
+    if (!texture) return fail("OpenGL: the texture could not be loaded");
+    BeginProgress(progress, "Render object... ", grid.Cells.size());
+    list = CompileCells(grid, quads, &place, key, progress, reversed);
+    return Ok{};
+  }
+};
+
 }  // namespace
 
 Status RenderFlat(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target, const TTexturePlacement& place,
@@ -236,23 +263,16 @@ Status RenderFlat(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& tar
   // Every vertex lies at depth 0, so a depth test "less" would keep the first cell
   // drawn wherever cells overlap. Drawing the cells last to first without a depth
   // buffer leaves the same cell on top, and saves the depth buffer's traffic.
-  glEnable(GL_TEXTURE_2D);
-  SetClearColor(c, 1.0f);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  GLuint tex = UploadTexture(texture, c, options.Sampling);
-  if (!tex) return fail("OpenGL: the texture could not be loaded");
-  BeginProgress(progress, "Render object... ", grid.Cells.size());
-  const GLuint list = CompileCells(grid, true, &place, nullptr, progress, true);
+  TTexturedCells cells;
+  if (Status s = cells.Prepare(grid, texture, place, c, options, true, nullptr, true, progress); !s) return s;
   gl.ForEachTile(target, {0, 0, target.Width(), target.Height()}, [&](const double* m) {
     glClear(GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixd(m);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glCallList(list);
+    glCallList(cells.list);
   });
-  glDeleteLists(list, 1);
-  glDeleteTextures(1, &tex);
   if (progress) progress->End();
   return Ok{};
 }
@@ -268,13 +288,8 @@ Status RenderPerspective(const TMapGrid& grid, const TBitmap32& texture, TBitmap
   glDepthFunc(GL_LESS);
   glClearDepth(1.0);
   glShadeModel(GL_SMOOTH);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  glEnable(GL_TEXTURE_2D);
-  SetClearColor(c, 1.0f);
-  GLuint tex = UploadTexture(texture, c, options.Sampling);
-  if (!tex) return fail("OpenGL: the texture could not be loaded");
-  BeginProgress(progress, "Render object... ", grid.Cells.size());
-  const GLuint list = CompileCells(grid, false, &place, nullptr, progress);
+  TTexturedCells cells;
+  if (Status s = cells.Prepare(grid, texture, place, c, options, false, nullptr, false, progress); !s) return s;
   gl.ForEachTile(target, vp, [&](const double* m) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
@@ -282,10 +297,8 @@ Status RenderPerspective(const TMapGrid& grid, const TBitmap32& texture, TBitmap
     gluPerspective(Degrees(fieldOfView), 1.0, kNear, kFar);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glCallList(list);
+    glCallList(cells.list);
   });
-  glDeleteLists(list, 1);
-  glDeleteTextures(1, &tex);
   if (progress) progress->End();
   return Ok{};
 }
@@ -299,17 +312,12 @@ Status RenderPerspectiveAA(const TMapGrid& grid, const TBitmap32& texture, TBitm
   TOffscreenGL gl;
   if (Status s = gl.Create(target.Width(), target.Height(), TOffscreenGL::Accumulated); !s) return s;
   const TViewport vp = PerspectiveViewport(target.Width(), target.Height());
-  SetClearColor(c, 1.0f);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glDepthFunc(GL_LEQUAL);
   glEnable(GL_DEPTH_TEST);
   glShadeModel(GL_SMOOTH);
   glClearAccum(0, 0, 0, 0);
-  glEnable(GL_TEXTURE_2D);
-  GLuint tex = UploadTexture(texture, c, options.Sampling);
-  if (!tex) return fail("OpenGL: the texture could not be loaded");
-  BeginProgress(progress, "Render object... ", grid.Cells.size());
-  const GLuint list = CompileCells(grid, false, &place, &materialKey, progress);
+  TTexturedCells cells;
+  if (Status s = cells.Prepare(grid, texture, place, c, options, false, &materialKey, false, progress); !s) return s;
   if (progress) progress->Begin("Antialiasing", p * gl.TileCount(target));
   gl.ForEachTile(target, vp, [&](const double* m) {
     glClear(GL_ACCUM_BUFFER_BIT);
@@ -319,14 +327,12 @@ Status RenderPerspectiveAA(const TMapGrid& grid, const TBitmap32& texture, TBitm
                      vp.Width, vp.Height);
       if (progress) progress->Step();
       glPushMatrix();
-      glCallList(list);
+      glCallList(cells.list);
       glPopMatrix();
       glAccum(GL_ACCUM, 1.0f / float(p));
     }
     glAccum(GL_RETURN, 1.0f);
   });
-  glDeleteLists(list, 1);
-  glDeleteTextures(1, &tex);
   if (progress) progress->End();
   return Ok{};
 }
@@ -347,10 +353,9 @@ Status RenderMaskAA(std::span<const TSceneObject> objects, size_t index, float f
   glClearColor(0, 0, 0, 0);
   glClearAccum(0, 0, 0, 0);
   std::vector<GLuint> lists;
-  for (const TSceneObject& o : objects) {
-    static const TMapGrid kNone;
-    lists.push_back(CompileCells(o.Grid ? *o.Grid : kNone, false, nullptr, &o.MaterialKey, nullptr));
-  }
+  const TMapGrid none;
+  for (const TSceneObject& o : objects)
+    lists.push_back(CompileCells(o.Grid ? *o.Grid : none, false, nullptr, &o.MaterialKey, nullptr));
   gl.ForEachTile(picture, vp, [&](const double* m) {
     glClear(GL_ACCUM_BUFFER_BIT);
     for (int i = 0; i < p; ++i) {

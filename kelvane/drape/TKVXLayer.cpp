@@ -32,12 +32,12 @@ TKVXLayer::TRasteriser TKVXLayer::ChooseRasteriser(const TKVXParamBlock& param, 
 
 Status TKVXLayer::RenderObject(TBitmap32& target, TColor32 color, const TKVXParamBlock& param) const {
   if (!Grid) return fail("The object has no grid");
-  TBitmap32 prepared;
+  // The texture as it is, or its seamless crop; the layer's own texture never changes.
+  TBitmap32 seamless;
   if (param.SeamlessX != 0 || param.SeamlessY != 0)
-    prepared = MakeSeamless(Texture, int(std::nearbyint(Texture.Width() * double(param.SeamlessX))),
+    seamless = MakeSeamless(Texture, int(std::nearbyint(Texture.Width() * double(param.SeamlessX))),
                             int(std::nearbyint(Texture.Height() * double(param.SeamlessY))));
-  else
-    prepared = Texture;
+  const TBitmap32& prepared = seamless.Empty() ? Texture : seamless;
   const TTexturePlacement place{param.Rotate, param.ShiftX, param.ShiftY, param.TileX, param.TileY};
   switch (ChooseRasteriser(param, Options)) {
     case TRasteriser::PerspectiveAA:

@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+
+#include "project/TKVXFile2.h"
+#include "raster/TBitmap32.h"
+#include "raster/TByteMap.h"
+
+// What several kelvane-cli commands do the same way; each failure is thrown as Failed
+// or UsageError with the message the tool prints.
+namespace kelvane::cli {
+
+TBitmap32 LoadPictureOrFail(const std::string& path);
+void SavePictureOrFail(const std::string& path, const TBitmap32& picture, int jpegQuality = 90);
+
+// A grey picture read as a mask, one byte of intensity per pixel. It must be width x
+// height; otherwise the message names both sizes ("the mask is 3x2, the picture 4x4").
+TByteMap LoadMaskPicture(const std::string& path, int width, int height, const std::string& whose = "the picture");
+
+// A colour of `digits` hex digits (6: RRGGBB, made opaque; 8: AARRGGBB).
+uint32_t ParseHexColor(const std::string& text, size_t digits, const std::string& what);
+
+// A project over the picture, as opening a picture makes one: base and result images,
+// and one object "KVXObject0" with an empty mask and the default lattice.
+void NewProjectFromPicture(TKVXFile2& doc, const TBitmap32& picture);
+void LoadProjectOrFail(TKVXFile2& doc, const std::string& path);
+void SaveProjectOrFail(TKVXFile2& doc, const std::string& path);
+// An object number of the project, or a failure naming how many objects it has.
+int ObjectIndex(const TKVXFile2& doc, const std::string& text);
+
+}  // namespace kelvane::cli
