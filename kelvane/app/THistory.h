@@ -5,6 +5,7 @@
 
 #include "../drape/KVXGridTools.h"
 #include "../raster/TByteMap.h"
+#include "../select/TMaskRecorder.h"
 
 namespace kelvane {
 
@@ -15,12 +16,12 @@ enum class TSnapshotKind : uint8_t { Mask = 0, Grid = 1 };
 // Snapshots belong to the object that was current when they were taken: making another
 // object current drops them, so an Undo can never write one object's mask or grid into
 // another.
-class THistory {
+class THistory final : public TMaskRecorder {
 public:
   static constexpr int kSlots = 10;
 
   THistory() = default;
-  ~THistory();
+  ~THistory() override;
   THistory(const THistory&) = delete;
   THistory& operator=(const THistory&) = delete;
 
@@ -30,6 +31,8 @@ public:
 
   void RecordBefore(TSnapshotKind kind);
   void RecordAfter(TSnapshotKind kind);
+  void RecordMaskBefore() override { RecordBefore(TSnapshotKind::Mask); }
+  void RecordMaskAfter() override { RecordAfter(TSnapshotKind::Mask); }
   // Move the position and restore the slot there, if it holds a snapshot. Return whether
   // something was restored.
   bool Undo();

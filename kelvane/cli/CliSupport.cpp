@@ -41,18 +41,6 @@ uint32_t ParseHexColor(const std::string& text, size_t digits, const std::string
   return digits == 8 ? uint32_t(v) : 0xFF000000u | uint32_t(v);
 }
 
-void NewProjectFromPicture(TKVXFile2& doc, const TBitmap32& picture) {
-  doc.Base = picture;
-  doc.Result = picture;
-  doc.Width = picture.Width();
-  doc.Height = picture.Height();
-  TObjectView v = doc.GetObjectView(doc.AddObject());
-  v.Param.Name = "KVXObject0";
-  v.Mask.SetSize(doc.Width, doc.Height);
-  int cw = 0, ch = 0;
-  BuildLattice(v.Grid, doc.Width, doc.Height, cw, ch);
-}
-
 void LoadProjectOrFail(TKVXFile2& doc, const std::string& path) {
   RegisterKvxPictureFormat();
   if (Status s = doc.LoadFromFile(path); !s) throw Failed(s.error());

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "app/ProjectFromPicture.h"
 #include "project/TKVXFile2.h"
 #include "raster/TBitmap32.h"
 #include "raster/TByteMap.h"
@@ -19,9 +20,6 @@ TByteMap LoadMaskPicture(const std::string& path, int width, int height, const s
 // A colour of `digits` hex digits (6: RRGGBB, made opaque; 8: AARRGGBB).
 uint32_t ParseHexColor(const std::string& text, size_t digits, const std::string& what);
 
-// A project over the picture, as opening a picture makes one: base and result images,
-// and one object "KVXObject0" with an empty mask and the default lattice.
-void NewProjectFromPicture(TKVXFile2& doc, const TBitmap32& picture);
 void LoadProjectOrFail(TKVXFile2& doc, const std::string& path);
 void SaveProjectOrFail(TKVXFile2& doc, const std::string& path);
 // An object number of the project, or a failure naming how many objects it has.

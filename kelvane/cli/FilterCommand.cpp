@@ -10,7 +10,7 @@
 #include "filters/Convolution.h"
 #include "filters/NPR.h"
 #include "raster/PictureFormats.h"
-#include "select/HSL.h"
+#include "raster/HSL.h"
 
 namespace kelvane::cli {
 namespace {

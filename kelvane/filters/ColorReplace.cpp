@@ -4,7 +4,7 @@
 
 #include "../raster/ApplyThroughMask.h"
 #include "../raster/ParallelRows.h"
-#include "../select/HSL.h"
+#include "../raster/HSL.h"
 
 namespace kelvane {
 

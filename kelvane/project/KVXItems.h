@@ -75,8 +75,12 @@ public:
   // The item's bytes as the project file and the swap file hold them (loads first).
   Result<std::vector<uint8_t>> Bytes();
 
-  bool Pinned() const { return pinned_; }
+  // Pinned items are never swapped out: the document window pins its current object's
+  // grid and mask (SetPinned), and an object view pins its items while it is held.
+  bool Pinned() const { return pinned_ || pins_ > 0; }
   void SetPinned(bool p) { pinned_ = p; }
+  void Pin() { ++pins_; }
+  void Unpin() { --pins_; }
   bool NotLoaded() const;
   bool SwappedOut() const;
   TimePoint LastUse() const;
@@ -103,6 +107,7 @@ private:
   bool notLoaded_ = true;
   bool swappedOut_ = false;
   std::atomic<bool> pinned_{false};
+  std::atomic<int> pins_{0};
   TimePoint lastUse_;
   std::string swapPath_;
 };

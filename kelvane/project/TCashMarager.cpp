@@ -29,8 +29,10 @@ bool TCashMarager::Tick() {
   if (!items_.empty()) {
     if (index_ >= items_.size()) index_ = 0;
     TKVXCustomItem* item = items_[index_];
+    std::lock_guard itemLock(item->Mutex());
+    // Pins are taken before an item is fetched, and fetching takes the item's lock, so
+    // a pin seen here under the lock covers every reference handed out since.
     if (!item->Pinned()) {
-      std::lock_guard itemLock(item->Mutex());
       using namespace std::chrono;
       const auto idleMinutes = duration_cast<minutes>(clock_() - item->lastUse_).count();
       // Errors are ignored: the item stays in memory and is looked at again next round.

@@ -34,12 +34,19 @@ int TCustomKVXFile2::AddObject() {
 
 TObjectView TCustomKVXFile2::GetObjectView(int index) {
   TKVXObject2& o = *Objects.at(size_t(index));
+  // Each item is pinned before it is fetched (see TCashMarager::Tick).
+  TItemPins pins;
+  pins.Add(*o.Mask);
   TByteMap& mask = o.Mask->Get();
+  pins.Add(*o.Texture);
   TBitmap32& texture = o.Texture->Get();
+  pins.Add(*o.Param);
   TKVXParamBlock& param = o.Param->Get();
+  pins.Add(*o.Grid);
   TMapGrid& grid = o.Grid->Get();
+  pins.Add(*o.Grid2);
   TMapGrid& grid2 = o.Grid2->Get();
-  return {grid, grid2, mask, texture, param};
+  return {grid, grid2, mask, texture, param, std::move(pins)};
 }
 
 void TCustomKVXFile2::EnsureLoaded(int index) {

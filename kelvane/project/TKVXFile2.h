@@ -22,13 +22,42 @@ struct TKVXObject2 {
   std::unique_ptr<TKVXMask> Mask;
 };
 
-// The five items of one object, loaded.
+// Pins of items, released when it goes out of scope. Move-only.
+class TItemPins {
+public:
+  TItemPins() = default;
+  ~TItemPins() { Release(); }
+  TItemPins(TItemPins&& o) noexcept : items_(std::move(o.items_)) { o.items_.clear(); }
+  TItemPins& operator=(TItemPins&& o) noexcept {
+    if (this != &o) {
+      Release();
+      items_ = std::move(o.items_);
+      o.items_.clear();
+    }
+    return *this;
+  }
+  void Add(TKVXCustomItem& item) {
+    item.Pin();
+    items_.push_back(&item);
+  }
+
+private:
+  void Release() {
+    for (TKVXCustomItem* i : items_) i->Unpin();
+    items_.clear();
+  }
+  std::vector<TKVXCustomItem*> items_;
+};
+
+// The five items of one object, loaded and pinned: the swapper leaves them alone for as
+// long as the view is held.
 struct TObjectView {
   TMapGrid& Grid;
   TMapGrid& Grid2;
   TByteMap& Mask;
   TBitmap32& Texture;
   TKVXParamBlock& Param;
+  TItemPins Pins;
 };
 
 inline constexpr uint32_t kProjectMagic = 0x01150530u;

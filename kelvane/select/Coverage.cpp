@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "../raster/ParallelRows.h"
-#include "HSL.h"
+#include "../raster/HSL.h"
 
 namespace kelvane {
 

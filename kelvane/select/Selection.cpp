@@ -64,9 +64,9 @@ void ExcludeMask(TByteMap& mask, TByteMap& other) {
 }
 
 void CommitSelection(TByteMap& mask, const TBitmap32& image, TSelectionGesture& g, const TSelectionSettings& s,
-                     THistory* history) {
+                     TMaskRecorder* history) {
   if (g.tool == TSelectionTool::stNone) return;
-  if (history) history->RecordBefore(TSnapshotKind::Mask);
+  if (history) history->RecordMaskBefore();
   TBitmap32 c = GestureCoverage(g, image);
   CombineCoverage(mask, c, s.mode);
   if (s.feather != 0) GBlur(mask, s.feather);
@@ -74,18 +74,18 @@ void CommitSelection(TByteMap& mask, const TBitmap32& image, TSelectionGesture& 
     for (TByteMap* other : s.otherMasks)
       if (other && other != &mask) ExcludeMask(mask, *other);
   g.vertices.clear();
-  if (history) history->RecordAfter(TSnapshotKind::Mask);
+  if (history) history->RecordMaskAfter();
 }
 
 void InvertMask(TByteMap& mask) {
   for (uint8_t* p = mask.Bits(); p != mask.Bits() + size_t(mask.Width()) * mask.Height(); ++p) *p = uint8_t(255 - *p);
 }
 
-bool Deselect(TByteMap& mask, float sceneFieldOfView, THistory* history) {
+bool Deselect(TByteMap& mask, float sceneFieldOfView, TMaskRecorder* history) {
   if (sceneFieldOfView != 0) return false;
-  if (history) history->RecordBefore(TSnapshotKind::Mask);
+  if (history) history->RecordMaskBefore();
   mask.Clear(0);
-  if (history) history->RecordAfter(TSnapshotKind::Mask);
+  if (history) history->RecordMaskAfter();
   return true;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 #include <vector>
 
-#include "../app/THistory.h"
 #include "../raster/TBitmap32.h"
 #include "../raster/TByteMap.h"
 #include "Coverage.h"
+#include "TMaskRecorder.h"
 
 namespace kelvane {
 
@@ -41,11 +41,11 @@ void ExcludeMask(TByteMap& mask, TByteMap& other);
 // feathered, other objects cut out, the mask recorded after. The vertex list is emptied.
 // Nothing happens for stNone.
 void CommitSelection(TByteMap& mask, const TBitmap32& image, TSelectionGesture& gesture,
-                     const TSelectionSettings& settings, THistory* history);
+                     const TSelectionSettings& settings, TMaskRecorder* history);
 
 void InvertMask(TByteMap& mask);
 // Nothing for a scene document (field of view not 0); else recorded, emptied, recorded.
-bool Deselect(TByteMap& mask, float sceneFieldOfView, THistory* history);
+bool Deselect(TByteMap& mask, float sceneFieldOfView, TMaskRecorder* history);
 // Only with at most one object selected in the list.
 bool SelectAll(TByteMap& mask, int selectedObjects);
 

@@ -11,7 +11,7 @@
 #include "filters/FilterPreview.h"
 #include "filters/NPR.h"
 #include "raster/ApplyThroughMask.h"
-#include "select/HSL.h"
+#include "raster/HSL.h"
 
 namespace kelvane {
 namespace {

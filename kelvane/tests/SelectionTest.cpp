@@ -4,6 +4,7 @@
 #include <random>
 
 #include "TestSupport.h"
+#include "app/THistory.h"
 #include "project/TempFiles.h"
 #include "select/GBlur1byte.h"
 #include "select/MaskEdit.h"

@@ -117,5 +117,34 @@ TEST(SwapperThreads, UseRegistrationAndSwappingNeverOverlap) {
   EXPECT_GT(swappedOnce, 0);
 }
 
+// A held object view keeps its items in memory: the swapper, running flat out with every
+// item idle, must never clear data the view refers to.
+TEST(SwapperThreads, HeldObjectViewsAreNeverSwappedOut) {
+  FakeClock time;
+  TCashMarager swapper(time.clock());
+  TKVXFile2 doc(&swapper);
+  for (int i = 0; i < 3; ++i) {
+    TObjectView v = doc.GetObjectView(doc.AddObject());
+    v.Mask.SetSize(32, 32, uint8_t(10 + i));
+  }
+  time.seconds = 1000;
+  swapper.Start(std::chrono::milliseconds(0));
+  for (int round = 0; round < 300; ++round) {
+    time.seconds += 200;
+    TObjectView v = doc.GetObjectView(round % 3);
+    const uint8_t* bits = v.Mask.Bits();
+    for (int k = 0; k < 50; ++k) {
+      time.seconds += 200;
+      ASSERT_EQ(v.Mask.Bits(), bits) << round;
+      ASSERT_EQ(v.Mask.Value(7, 7), uint8_t(10 + round % 3)) << round;
+      std::this_thread::yield();
+    }
+  }
+  swapper.Stop();
+  // Released views leave the items free to go.
+  for (int i = 0; i < 3 * 5 * 2; ++i) swapper.Tick();
+  EXPECT_TRUE(doc.Objects[0]->Mask->SwappedOut());
+}
+
 }  // namespace
 }  // namespace kelvane

@@ -1,5 +1,5 @@
 #pragma once
-#include "../raster/TColor32.h"
+#include "TColor32.h"
 
 namespace kelvane {
 
