@@ -1,5 +1,6 @@
 #include "CliSupport.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "CliErrors.h"
@@ -44,6 +45,10 @@ uint32_t ParseHexColor(const std::string& text, size_t digits, const std::string
 void LoadProjectOrFail(TKVXFile2& doc, const std::string& path) {
   RegisterKvxPictureFormat();
   if (Status s = doc.LoadFromFile(path); !s) throw Failed(s.error());
+  // Every item is read now, so that a damaged one is named before any work is done;
+  // saving such a project fails (SaveProjectOrFail).
+  for (const TItemDamage& d : doc.CheckItems())
+    std::fprintf(stderr, "kelvane-cli: %s: damaged item, read as empty: %s\n", path.c_str(), d.Text().c_str());
 }
 
 void SaveProjectOrFail(TKVXFile2& doc, const std::string& path) {

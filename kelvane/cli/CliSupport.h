@@ -20,6 +20,8 @@ TByteMap LoadMaskPicture(const std::string& path, int width, int height, const s
 // A colour of `digits` hex digits (6: RRGGBB, made opaque; 8: AARRGGBB).
 uint32_t ParseHexColor(const std::string& text, size_t digits, const std::string& what);
 
+// Loading names every damaged item on stderr; saving a project with one fails (exit 1),
+// as the saved file would lose what the item held.
 void LoadProjectOrFail(TKVXFile2& doc, const std::string& path);
 void SaveProjectOrFail(TKVXFile2& doc, const std::string& path);
 // An object number of the project, or a failure naming how many objects it has.

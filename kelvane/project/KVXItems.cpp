@@ -123,9 +123,17 @@ Status TKVXCustomItem::EnsureLocked() {
     ItemSource in(stream_.get(), uint64_t(position_));
     result = ReadData(in);
   }
-  // Marked loaded even after a failure, as the data (empty) is then what there is.
+  // Marked loaded even after a failure, as the data (empty) is then what there is; the
+  // failure is kept, so that whoever uses or saves the item learns of the loss.
   notLoaded_ = false;
+  if (!result) loadError_ = result.error();
   return result;
+}
+
+Status TKVXCustomItem::LoadStatus() const {
+  std::lock_guard lock(mutex_);
+  if (loadError_.empty()) return Ok{};
+  return fail(loadError_);
 }
 
 Status TKVXCustomItem::SwapOut() {
@@ -141,16 +149,19 @@ Status TKVXCustomItem::SwapOutLocked() {
   }
   ByteWriter out;
   WriteData(out);
-  if (Status s = SaveFileAtomically(swapPath_, out.bytes()); !s) return s;
+  // The swap file is ours alone (made exclusively) and lives only while the program
+  // runs: it needs neither a temporary beside it nor a flush to disk. A failed write
+  // leaves the data in memory.
+  if (Status s = WriteFileBytes(swapPath_, out.bytes()); !s) return s;
   ClearData();
   notLoaded_ = true;
   swappedOut_ = true;
   return Ok{};
 }
 
-Result<std::vector<uint8_t>> TKVXCustomItem::Bytes() {
+std::vector<uint8_t> TKVXCustomItem::Bytes() {
   std::lock_guard lock(mutex_);
-  if (Status s = EnsureLocked(); !s) return fail(s.error());
+  (void)EnsureLocked();
   ByteWriter out;
   WriteData(out);
   return std::move(out.bytes());
@@ -160,6 +171,7 @@ void TKVXCustomItem::Rebind(std::shared_ptr<const ProjectFile> stream, int64_t p
   std::lock_guard lock(mutex_);
   stream_ = std::move(stream);
   position_ = position;
+  loadError_.clear();
 }
 
 // ---- masks ----

@@ -68,12 +68,17 @@ public:
   TKVXCustomItem(const TKVXCustomItem&) = delete;
   TKVXCustomItem& operator=(const TKVXCustomItem&) = delete;
 
-  // Loads the data if needed and marks the item used.
+  // Loads the data if needed and marks the item used; fails when this load failed.
   Status Ensure();
+  // Ok, or why the item's data could not be read from its file: the item then holds
+  // empty data, and saving it would lose what the file held. The failure stays until
+  // the item has been written to a project file (Rebind).
+  Status LoadStatus() const;
   // Writes the data to the swap file and drops it (only when loaded).
   Status SwapOut();
-  // The item's bytes as the project file and the swap file hold them (loads first).
-  Result<std::vector<uint8_t>> Bytes();
+  // The item's bytes as the project file and the swap file hold them (loads first;
+  // the bytes of what the item holds, empty data when LoadStatus failed).
+  std::vector<uint8_t> Bytes();
 
   // Pinned items are never swapped out: the document window pins its current object's
   // grid and mask (SetPinned), and an object view pins its items while it is held.
@@ -85,7 +90,7 @@ public:
   bool SwappedOut() const;
   TimePoint LastUse() const;
   const std::string& SwapPath() const { return swapPath_; }
-  // After a save: the item now lives in another file at another place.
+  // After a save: the item now lives in another file at another place, as it is held.
   void Rebind(std::shared_ptr<const ProjectFile> stream, int64_t position);
 
   std::mutex& Mutex() const { return mutex_; }
@@ -110,6 +115,7 @@ private:
   std::atomic<int> pins_{0};
   TimePoint lastUse_;
   std::string swapPath_;
+  std::string loadError_;  // empty: the data is what the file held
 };
 
 class TKVXMask : public TKVXCustomItem {

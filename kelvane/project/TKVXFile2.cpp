@@ -5,14 +5,24 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
-#include <filesystem>
 
 #include "../raster/FileIO.h"
 #include "../raster/PictureFormats.h"
 #include "TCashMarager.h"
 
 namespace kelvane {
-namespace fs = std::filesystem;
+namespace {
+
+// An object's items in the order the file holds them, with the names messages use.
+std::array<std::pair<const char*, TKVXCustomItem*>, 5> itemsOf(TKVXObject2& o) {
+  return {{{"mask", o.Mask.get()},
+           {"grid", o.Grid.get()},
+           {"second grid", o.Grid2.get()},
+           {"parameters", o.Param.get()},
+           {"texture", o.Texture.get()}}};
+}
+
+}  // namespace
 
 std::unique_ptr<TKVXObject2> TCustomKVXFile2::MakeObject(std::shared_ptr<const ProjectFile> stream,
                                                    const int64_t positions[5]) {
@@ -56,6 +66,35 @@ void TCustomKVXFile2::EnsureLoaded(int index) {
   (void)o.Mask->Ensure();
   (void)o.Texture->Get();
   (void)o.Grid->Ensure();
+}
+
+std::string TItemDamage::Text() const {
+  std::string object = "object " + std::to_string(Object);
+  if (!ObjectName.empty()) object += " \"" + ObjectName + "\"";
+  return object + ", " + Item + ": " + Message;
+}
+
+std::vector<TItemDamage> TCustomKVXFile2::DamagedItems() {
+  std::vector<TItemDamage> out;
+  for (size_t i = 0; i < Objects.size(); ++i) {
+    TKVXObject2& o = *Objects[i];
+    for (auto [item, what] : itemsOf(o)) {
+      const Status s = what->LoadStatus();
+      if (s) continue;
+      std::string name = o.ShortName;
+      if (name.empty() && !o.Param->NotLoaded() && o.Param->LoadStatus()) name = o.Param->Get().Name;
+      out.push_back({int(i), name, item, s.error()});
+    }
+  }
+  return out;
+}
+
+std::vector<TItemDamage> TCustomKVXFile2::CheckItems() {
+  for (auto& o : Objects) {
+    (void)o->Texture->Get();  // library and file textures fetched as Get does
+    for (auto [item, what] : itemsOf(*o)) (void)what->Ensure();
+  }
+  return DamagedItems();
 }
 
 void TCustomKVXFile2::SwapMappings(int index) {
@@ -106,6 +145,10 @@ Result<Trailer> readTrailer(const ProjectFile& f) {
     if (p < 28 || p > limit) return wrong("a position outside the file");
   if (t.count < 0 || uint64_t(t.count) > uint64_t(limit - t.table) / kObjectRecordSize)
     return wrong("an object count the file cannot hold");
+  // The included list follows the table: records that would run into it are not objects.
+  if (t.included >= t.table && uint64_t(t.count) > uint64_t(t.included - t.table) / kObjectRecordSize)
+    return wrong("the trailer counts " + std::to_string(t.count) + " objects, the object table has room for " +
+                 std::to_string(uint64_t(t.included - t.table) / kObjectRecordSize));
   return t;
 }
 
@@ -164,7 +207,7 @@ Status TKVXFile2::LoadFromFile(const std::string& path) {
   return Ok{};
 }
 
-Status TKVXFile2::SaveToFile(const std::string& path, TProgress* progress) {
+Status TKVXFile2::SaveToFile(const std::string& path, TProgress* progress, TDamagedItems damaged) {
   if (progress) progress->Begin("Saving File...", int(Objects.size()) + 2);
   Height = Base.Height();
   Width = Base.Width();
@@ -185,7 +228,6 @@ Status TKVXFile2::SaveToFile(const std::string& path, TProgress* progress) {
   // on every core, object by object; they are written in document order afterwards, so
   // the file is the same however the work was shared.
   std::vector<std::array<std::vector<uint8_t>, 5>> itemBytes(Objects.size());
-  std::vector<std::string> errors(Objects.size());
   {
     const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
     std::atomic<size_t> next{0};
@@ -193,15 +235,8 @@ Status TKVXFile2::SaveToFile(const std::string& path, TProgress* progress) {
       for (size_t i; (i = next++) < Objects.size();) {
         TKVXObject2& o = *Objects[i];
         (void)o.Texture->Get();  // library and file textures fetched as Get does
-        TKVXCustomItem* items[5] = {o.Mask.get(), o.Grid.get(), o.Grid2.get(), o.Param.get(), o.Texture.get()};
-        for (int k = 0; k < 5; ++k) {
-          auto bytes = items[k]->Bytes();
-          if (!bytes) {
-            errors[i] = bytes.error();
-            break;
-          }
-          itemBytes[i][size_t(k)] = std::move(bytes.value());
-        }
+        const auto items = itemsOf(o);
+        for (size_t k = 0; k < 5; ++k) itemBytes[i][k] = items[k].second->Bytes();
       }
     };
     std::vector<std::thread> helpers;
@@ -209,11 +244,18 @@ Status TKVXFile2::SaveToFile(const std::string& path, TProgress* progress) {
     work();
     for (auto& h : helpers) h.join();
   }
+  if (damaged == TDamagedItems::Refuse) {
+    if (const auto damage = DamagedItems(); !damage.empty()) {
+      if (progress) progress->End();
+      std::string text = "Cannot save " + path + ": these items could not be read and would be saved empty: ";
+      for (size_t k = 0; k < damage.size(); ++k) text += (k ? "; " : "") + damage[k].Text();
+      return fail(text);
+    }
+  }
 
   std::vector<std::array<int64_t, 5>> positions;  // mask, grid, grid2, param, texture
   ByteWriter table;
   for (size_t i = 0; i < Objects.size(); ++i) {
-    if (!errors[i].empty()) return fail(errors[i]);
     std::array<int64_t, 5> at{};
     for (size_t k = 0; k < 5; ++k) {
       at[k] = int64_t(out.size());
@@ -232,18 +274,7 @@ Status TKVXFile2::SaveToFile(const std::string& path, TProgress* progress) {
   t.count = int64_t(Objects.size());
   for (int64_t v : {t.included, t.base, t.result, t.table, t.count}) out.le(v);
 
-  // Write to path + "$$$", then put it in place: the old file stays whole until then.
-  const std::string temp = path + "$$$";
-  std::error_code ec;
-  fs::remove(temp, ec);
-  Status saved = WriteFileBytes(temp, out.bytes());
-  if (saved) {
-    fs::rename(temp, path, ec);
-    if (ec) {
-      fs::remove(temp, ec);
-      saved = fail("Cannot create file " + path);
-    }
-  }
+  const Status saved = SaveFileAtomically(path, out.bytes());
   if (progress) progress->End();
   if (!saved) return saved;
 
@@ -252,12 +283,8 @@ Status TKVXFile2::SaveToFile(const std::string& path, TProgress* progress) {
   if (auto reopened = ProjectFile::Open(path)) {
     stream_ = reopened.value();
     for (size_t i = 0; i < Objects.size(); ++i) {
-      TKVXObject2& o = *Objects[i];
-      o.Mask->Rebind(stream_, positions[i][0]);
-      o.Grid->Rebind(stream_, positions[i][1]);
-      o.Grid2->Rebind(stream_, positions[i][2]);
-      o.Param->Rebind(stream_, positions[i][3]);
-      o.Texture->Rebind(stream_, positions[i][4]);
+      const auto items = itemsOf(*Objects[i]);
+      for (size_t k = 0; k < 5; ++k) items[k].second->Rebind(stream_, positions[i][k]);
     }
   }
   return Ok{};

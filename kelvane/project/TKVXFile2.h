@@ -60,6 +60,22 @@ struct TObjectView {
   TItemPins Pins;
 };
 
+// An item whose data could not be read: which object, which of its five items, why.
+struct TItemDamage {
+  int Object = 0;
+  std::string ObjectName;  // the table's short name, else the parameter block's; may be empty
+  std::string Item;        // "mask", "grid", "second grid", "parameters" or "texture"
+  std::string Message;
+  // "object 2 "Sofa", mask: ZLib error: target buffer may be too small"
+  std::string Text() const;
+};
+
+// What a save does with items that could not be read.
+enum class TDamagedItems {
+  Refuse,     // the save fails and names them: the file would lose what they held
+  SaveEmpty,  // the user has been told: they are saved as they are held, empty
+};
+
 inline constexpr uint32_t kProjectMagic = 0x01150530u;
 inline constexpr size_t kObjectRecordSize = 141;
 inline constexpr const char* kWrongFormatText = "Sorry Wrong File Format";
@@ -84,6 +100,8 @@ public:
   int HighIndex() const { return int(Objects.size()) - 1; }
 
   int AddObject();
+  // The object's five items, loaded and pinned. Items that could not be read come
+  // empty; DamagedItems says which.
   TObjectView GetObjectView(int index);
   void EnsureLoaded(int index);
   void SwapMappings(int index);
@@ -92,8 +110,14 @@ public:
   // Image Size: images and masks resampled; grids stay (they are relative).
   virtual void Resize(int width, int height, TStretchFilter filter);
 
+  // The items whose reads have failed so far, in document order; nothing is read.
+  std::vector<TItemDamage> DamagedItems();
+  // Reads every item of every object first (items load lazily), then the same.
+  std::vector<TItemDamage> CheckItems();
+
   virtual Status LoadFromFile(const std::string& path) = 0;
-  virtual Status SaveToFile(const std::string& path, TProgress* progress = nullptr) = 0;
+  virtual Status SaveToFile(const std::string& path, TProgress* progress = nullptr,
+                            TDamagedItems damaged = TDamagedItems::Refuse) = 0;
 
 protected:
   std::unique_ptr<TKVXObject2> MakeObject(std::shared_ptr<const ProjectFile> stream, const int64_t positions[5]);
@@ -110,9 +134,12 @@ public:
 
   // Fails with "Sorry Wrong File Format" (no objects) or a message naming the fault.
   Status LoadFromFile(const std::string& path) override;
-  // Writes beside the target under path + "$$$" and replaces the target only when the
-  // file is complete; a failure leaves the old file as it was.
-  Status SaveToFile(const std::string& path, TProgress* progress = nullptr) override;
+  // Writes beside the target under a temporary name (path, "$$$" and random characters)
+  // and replaces the target only when the file is complete; a failure leaves the old
+  // file as it was. With an item that could not be read, nothing is written unless the
+  // caller says the user was told (TDamagedItems::SaveEmpty).
+  Status SaveToFile(const std::string& path, TProgress* progress = nullptr,
+                    TDamagedItems damaged = TDamagedItems::Refuse) override;
 };
 
 // Registers the picture format "kvx" ("Kelvane files"): a project read as its result

@@ -1,9 +1,10 @@
 #include "TempFiles.h"
 
+#include "../raster/FileIO.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
-#include <random>
 #include <set>
 
 namespace kelvane {
@@ -16,19 +17,7 @@ std::string TempFolder() {
   return ec ? std::string(".") : p.string();
 }
 
-std::string RandomTempName() {
-  static std::mutex m;
-  static std::mt19937 gen{std::random_device{}()};
-  std::lock_guard lock(m);
-  std::string name;
-  for (int i = 0; i < 8; ++i) {
-    if (std::uniform_int_distribution<int>(0, 1)(gen) == 0)
-      name += char('0' + std::uniform_int_distribution<int>(0, 9)(gen));
-    else
-      name += char('a' + std::uniform_int_distribution<int>(0, 24)(gen));  // "z" never occurs
-  }
-  return name;
-}
+std::string RandomTempName() { return RandomFileChars(8); }
 
 std::string CreateTempFile(const std::string& extension) {
   const fs::path folder = TempFolder();

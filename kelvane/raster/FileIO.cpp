@@ -2,12 +2,23 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <random>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvane {
 namespace fs = std::filesystem;
+
+constexpr const char* kSaveTempMark = "$$$";
 
 Result<std::vector<uint8_t>> ReadFileBytes(const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -46,23 +57,99 @@ Status WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
   return Ok{};
 }
 
-Status SaveFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
-  std::random_device rd;
-  std::mt19937 gen(rd());
-  std::string temp;
-  std::FILE* f = nullptr;
-  for (int attempt = 0; attempt < 16 && !f; ++attempt) {
-    temp = path + ".$$$" + std::to_string(gen() % 1000000);
-    f = std::fopen(temp.c_str(), "wbx");
+std::string RandomFileChars(int count) {
+  static std::mutex m;
+  static std::mt19937 gen{std::random_device{}()};
+  std::lock_guard lock(m);
+  std::string chars;
+  for (int i = 0; i < count; ++i) {
+    if (std::uniform_int_distribution<int>(0, 1)(gen) == 0)
+      chars += char('0' + std::uniform_int_distribution<int>(0, 9)(gen));
+    else
+      chars += char('a' + std::uniform_int_distribution<int>(0, 24)(gen));  // "z" never occurs
   }
-  if (!f) return fail("Cannot create file " + path);
-  const bool ok = writeAndClose(f, bytes);
+  return chars;
+}
+
+std::string SaveTarget(const std::string& path) {
+  fs::path p = path;
   std::error_code ec;
-  if (ok) fs::rename(temp, path, ec);
-  if (!ok || ec) {
-    fs::remove(temp, ec);
-    return fail("Cannot write file " + path);
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(p, ec)); ++hops) {
+    const fs::path link = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = link.is_absolute() ? link : p.parent_path() / link;
   }
+  return p.lexically_normal().string();
+}
+
+std::string SaveTempName(const std::string& target) { return target + kSaveTempMark + RandomFileChars(8); }
+
+namespace {
+
+// A save in progress holds a lock on its temporary file; one that is unlocked and has
+// not been written to for a minute was left by a save that died.
+void removeLeftoverTemps(const fs::path& target) {
+  const std::string prefix = target.filename().string() + kSaveTempMark;
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  std::error_code ec;
+  const auto stale = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    std::error_code fileEc;
+    if (name.compare(0, prefix.size(), prefix) != 0 || !it->is_regular_file(fileEc) || it->is_symlink(fileEc))
+      continue;
+    if (it->last_write_time(fileEc) > stale || fileEc) continue;
+    const int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(it->path().c_str());
+    ::close(fd);
+  }
+}
+
+bool writeAll(int fd, std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), std::min<size_t>(bytes.size(), size_t(1) << 30));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes = bytes.subspan(size_t(n));
+  }
+  return true;
+}
+
+void syncFolder(const fs::path& target) {
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+Status SaveFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
+  const std::string target = SaveTarget(path);
+  removeLeftoverTemps(target);
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    temp = SaveTempName(target);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) return fail("Cannot create file " + path + ": " + std::strerror(errno));
+  (void)::flock(fd, LOCK_EX);
+  // The replacement keeps the old file's permissions (and owner, where we may set it).
+  struct stat old;
+  if (::stat(target.c_str(), &old) == 0) {
+    (void)::fchmod(fd, old.st_mode & 07777);
+    [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);  // allowed for root only
+  }
+  const bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
+  const int error = errno;
+  if (!ok) ::unlink(temp.c_str());
+  ::close(fd);
+  if (!ok) return fail("Cannot write file " + path + ": " + std::strerror(error));
+  syncFolder(target);
   return Ok{};
 }
 

@@ -18,8 +18,21 @@ Result<std::vector<uint8_t>> ReadFileBytes(const std::string& path);
 Status WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
 
 // Writes the bytes under a temporary name beside the target and renames it over the
-// target only when complete, so a failed save leaves the old file as it was.
+// target only when complete; the file is flushed to disk before the rename and the
+// folder after it, so a failed save or a power cut leaves the old file or the new one.
+// A symbolic link is followed (its target gets the new content, the link stays), and
+// the new file keeps the old one's permissions. Temporary files that an interrupted
+// save of the same target left behind are removed first.
 Status SaveFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
+
+// The file a save of `path` replaces: symbolic links followed, also a dangling one.
+std::string SaveTarget(const std::string& path);
+// The temporary name a save of `target` writes under: the target's name, "$$$" and
+// eight random characters, so that no two saves share it.
+std::string SaveTempName(const std::string& target);
+
+// `count` random characters, each with equal chance a digit or a letter "a".."y".
+std::string RandomFileChars(int count);
 
 // A file kept open for positioned reads, each checked against the file's size, from
 // any thread: what projects and texture libraries read their parts from.

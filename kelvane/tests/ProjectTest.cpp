@@ -103,12 +103,14 @@ TEST(Project, SaveReplacesTheFileOnlyWhenCompleteAndReadsFromTheNewOne) {
   ASSERT_TRUE(again.LoadFromFile(dir.file("p.kvx")).ok());
   EXPECT_EQ(again.GetObjectView(0).Param.Rotate, 30.0f);
   EXPECT_EQ(again.GetObjectView(0).Mask, back.GetObjectView(0).Mask);
-  // A save that cannot be written leaves the old file alone and says so.
+  // A save that cannot be written (the disk is full) leaves the old file alone and says so.
   const auto before = fileBytes(dir.file("p.kvx"));
-  std::filesystem::create_directory(dir.file("p.kvx$$$"));
-  std::ofstream(dir.file("p.kvx$$$/blocker")) << "x";
-  EXPECT_FALSE(again.SaveToFile(dir.file("p.kvx")).ok());
+  {
+    test::FileSizeLimit full(100);
+    EXPECT_FALSE(again.SaveToFile(dir.file("p.kvx")).ok());
+  }
   EXPECT_EQ(fileBytes(dir.file("p.kvx")), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("")), {}), 1);
 }
 
 TEST(Project, ObjectsSavedOnSeveralCoresLandInDocumentOrder) {
@@ -153,7 +155,7 @@ TEST(Project, LibraryTexturesAreStoredAsReferencesAndFetchedAgain) {
   ASSERT_EQ(texture.Width(), 16);
   EXPECT_EQ(std::memcmp(texture.Bits(), fabric.Bits(), 16 * 8 * 4), 0);
   // Stored as kind 2 with its 35 bytes, no pixels.
-  const auto bytes = back.Objects[0]->Texture->Bytes().value();
+  const auto bytes = back.Objects[0]->Texture->Bytes();
   EXPECT_EQ(bytes.size(), 36u);
   EXPECT_EQ(bytes[0], 2);
   SetTexLibFolder("");
