@@ -168,6 +168,10 @@ void TKVXEditSession::UpdateUnionMask() {
 
 void TKVXEditSession::SetMode(TWindowMode mode) {
   mode_ = mode;
+  if (mode != TWindowMode::Selection) {
+    eyedropper_ = false;
+    sel_.Tool = TSelectionTool::stNone;
+  }
   if (mode != TWindowMode::ZoomRegion) zoomDragging_ = false;
   if (mode == TWindowMode::Grid) Layer.EnsureLattice();
   SynchroniseView();

@@ -172,6 +172,8 @@ public:
   void ZoomFit();
   void SetZoom(double scale);
   void BlurEdge();
+  // The images were changed from outside (a dialog's preview): the window repaints.
+  void ImagesEdited() { observer_->ImageChanged(); }
   // A filter on the result image within the current mask.
   void ApplyFilter(const std::function<void(TBitmap32&, const TByteMap*)>& filter);
 
