@@ -15,6 +15,7 @@ struct TDocumentFill {
   bool Sharpen = false;   // "Sharpen mode"
   TSharpenFn SharpenFn;   // from the filter engine; none: no sharpening
   TProgress* Progress = nullptr;
+  TFillReport* Report = nullptr;  // what the render did not cover, for warnings
 };
 
 // Drapes object `index` into the document's result image with the object's texture,
