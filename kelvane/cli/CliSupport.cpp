@@ -65,8 +65,9 @@ int FindObjectByName(TKVXFile2& doc, const std::string& name) {
 }
 
 int ObjectIndex(TKVXFile2& doc, const std::string& text) {
+  if (text.empty()) throw UsageError("OBJ: an object's index or name, not nothing");
   // "3" and "-1" are indices; "Sofa" and "3a" are names.
-  const size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  const size_t first = text[0] == '-' ? 1 : 0;
   if (text.size() > first && text.find_first_not_of("0123456789", first) == std::string::npos) {
     const int64_t v = ParseInteger(text, "OBJ");
     if (v < 0 || v > doc.HighIndex())

@@ -198,6 +198,7 @@ check "set by name" '"TileX":4' \
   "$("$CLI" project set "$work/o.kvx" Armchair TileX=4 "$work/o2.kvx" && "$CLI" project info "$work/o2.kvx" | grep -o '"TileX":[^,]*' | tail -n 1)"
 check "an unknown name fails" "kelvane-cli: the project has no object named Lamp" \
   "$("$CLI" project set "$work/o.kvx" Lamp TileX=4 "$work/x.kvx" 2>&1)"
+check "an empty name in a list is bad usage" 2 "$(status "$CLI" project fill "$work/o.kvx" 0 "$work/x.kvx" --objects 0,)"
 check "an index stays an index" 1 "$(status "$CLI" project set "$work/o.kvx" 2 TileX=4 "$work/x.kvx")"
 "$CLI" project set-mask "$work/o2.kvx" Armchair "$work/pic.bmp" "$work/o3.kvx"
 check "fill across objects by name" 0 "$(status "$CLI" project fill "$work/o3.kvx" Armchair "$work/o4.kvx" --objects Sofa,Armchair)"
