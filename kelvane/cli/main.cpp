@@ -229,8 +229,8 @@ int gridFromJson(const Args& args) {
 }
 
 const char* const kRenderOptions =
-    "render options: --sampling linear|nearest, --passes -1|2|3|4|8|15|24|66 (antialiasing of perspective\n"
-    "(scene) drapes only; -1 none), --no-aa-render, --sharpen (the drape inside the mask)";
+    "\nrender options: --sampling linear|nearest, --passes -1|2|3|4|8|15|24|66 (the antialiasing of\n"
+    "perspective (scene) drapes only; -1 none), --no-aa-render, --sharpen (the drape inside the mask)";
 
 // One command: its group (first word), its name (second word; empty: the group takes
 // every word after the first), its usage line and what it does. A new command is a row.
@@ -284,7 +284,7 @@ const Command kCommands[] = {
     {"project", "fill",
      "project fill IN.kvx OBJ OUT.kvx [--export PICTURE] [--objects A,B,...] [--quality Q] [render options]",
      std::string("drapes the object with its texture, colour and options; --objects drapes OBJ's texture across\n"
-                 "the objects as one surface. ") + kRenderOptions,
+                 "the objects as one surface") + kRenderOptions,
      cli::ProjectFillCommand},
     {"project", "aa-mask", "project aa-mask IN.kvx OBJ OUT.kvx [--passes N]",
      "a scene object's mask: its visible part, antialiased", cli::ProjectAAMaskCommand},
@@ -295,11 +295,11 @@ const Command kCommands[] = {
      "      [--fov RADIANS] [--key K] [--quality Q] [--verbose] [render options]",
      std::string("the texture (- for the colour alone) draped over the photo through the grid. Ranges: --tile\n"
                  "0.001..100, --rotate 0..360, --shift -1..1, --seamless 0..0.5, --transparency 0..255, --fov 0\n"
-                 "(flat) or below pi, --quality 1..100. ") + kRenderOptions,
+                 "(flat) or below pi, --quality 1..100") + kRenderOptions,
      cli::DrapeCommand},
     {"batch", "",
      "batch IN.kvx --object OBJ --textures DIR --out DIR [--quality Q] [--format jpg|png|bmp] [render options]",
-     std::string("one draped picture per texture file of DIR. ") + kRenderOptions, cli::BatchCommand},
+     std::string("one draped picture per texture file of DIR") + kRenderOptions, cli::BatchCommand},
     {"demo", "", "demo DIR", "a sample room, fabrics and the curtain's project; drapes it", cli::DemoCommand},
 
     {"filter", "", "filter NAME PICTURE OUT [--mask M.png] [--param k=v ...]",
