@@ -36,6 +36,7 @@ TFillInput InputFor(TKVXFile2& doc, TObjectView& view, const TByteMap* mask, con
   in.Options = FillOptionsOf(view.Param);
   in.Options.Sharpen = how.Sharpen;
   in.Sharpen = how.SharpenFn;
+  in.Report = how.Report;
   return in;
 }
 
