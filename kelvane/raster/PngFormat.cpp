@@ -16,6 +16,7 @@ namespace {
 struct PngInput {
   std::span<const uint8_t> bytes;
   size_t pos = 0;
+  bool finishing = false;  // every row is in: what follows cannot lose pixels
   char message[200] = "";
 };
 
@@ -48,8 +49,14 @@ Result<TBitmap32> ReadPng(std::span<const uint8_t> bytes) {
   std::vector<png_bytep>* rows = new std::vector<png_bytep>;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    delete bmp;
     delete rows;
+    // A file cut after its last image data (its end chunk lost) still has every pixel.
+    if (in.finishing) {
+      TBitmap32 out = std::move(*bmp);
+      delete bmp;
+      return out;
+    }
+    delete bmp;
     return fail(std::string("PNG: ") + in.message);
   }
   if (!info) png_error(png, "out of memory");
@@ -77,6 +84,7 @@ Result<TBitmap32> ReadPng(std::span<const uint8_t> bytes) {
   rows->resize(h);
   for (png_uint_32 y = 0; y < h; ++y) (*rows)[y] = reinterpret_cast<png_bytep>(bmp->ScanLine(int(y)));
   png_read_image(png, rows->data());
+  in.finishing = true;
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
   TBitmap32 out = std::move(*bmp);
