@@ -1,5 +1,13 @@
 #include "AtomicFile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -7,26 +15,84 @@
 namespace daubwell {
 namespace fs = std::filesystem;
 
-AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(target)) {
-  // A name that no other save is using: the target's name, a dot-tilde and random letters.
+namespace {
+
+constexpr const char* kTempMark = ".~";
+constexpr size_t kTempLetters = 6;
+
+fs::path folderOf(const fs::path& p) { return p.parent_path().empty() ? fs::path(".") : p.parent_path(); }
+
+// A temporary name of an earlier save of `target`: its name, ".~" and six letters.
+bool isTempOf(const std::string& name, const std::string& target) {
+  const std::string prefix = target + kTempMark;
+  return name.size() == prefix.size() + kTempLetters && name.compare(0, prefix.size(), prefix) == 0 &&
+         std::all_of(name.begin() + std::ptrdiff_t(prefix.size()), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+// A running save holds a lock on its temporary file; an unlocked one that has not been
+// written for a minute was left by a save that was killed, and is removed.
+void removeLeftovers(const fs::path& target) {
+  const std::string name = target.filename().string();
+  const auto stale = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+  std::error_code ec;
+  for (fs::directory_iterator it(folderOf(target), ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code fileEc;
+    if (!isTempOf(it->path().filename().string(), name) || it->is_symlink(fileEc) || !it->is_regular_file(fileEc))
+      continue;
+    if (it->last_write_time(fileEc) > stale || fileEc) continue;
+    const int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(it->path().c_str());
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+std::string saveTarget(const std::string& path) {
+  fs::path p = path;
+  std::error_code ec;
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(p, ec)); ++hops) {
+    const fs::path link = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = link.is_absolute() ? link : p.parent_path() / link;
+  }
+  return p.lexically_normal().string();
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string target) : target_(saveTarget(target)) {
+  removeLeftovers(target_);
   std::random_device rd;
   std::mt19937 gen(rd());
   std::uniform_int_distribution<int> pick(0, 25);
-  for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
-    std::string suffix = ".~";
-    for (int i = 0; i < 6; ++i) suffix += char('a' + pick(gen));
+  int fd = -1;
+  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    std::string suffix = kTempMark;
+    for (size_t i = 0; i < kTempLetters; ++i) suffix += char('a' + pick(gen));
     tempPath_ = target_ + suffix;
-    file_ = std::fopen(tempPath_.c_str(), "wbx");  // exclusive: never reuse a file
+    fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);  // never reuse a file
+    if (fd < 0 && errno != EEXIST) break;
   }
-  if (!file_) tempPath_.clear();
+  if (fd < 0 || !(file_ = ::fdopen(fd, "wb"))) {
+    if (fd >= 0) {
+      ::close(fd);
+      ::unlink(tempPath_.c_str());
+    }
+    tempPath_.clear();
+    return;
+  }
+  (void)::flock(fd, LOCK_EX);
+  // The new file keeps the old one's permissions (and owner, where that may be given).
+  struct stat old;
+  if (::stat(target_.c_str(), &old) == 0) {
+    (void)::fchmod(fd, old.st_mode & 07777);
+    [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+  }
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
+  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
   if (file_) std::fclose(file_);
-  if (!tempPath_.empty()) {
-    std::error_code ec;
-    fs::remove(tempPath_, ec);
-  }
 }
 
 bool AtomicFileWriter::write(const void* data, size_t size) {
@@ -37,14 +103,19 @@ bool AtomicFileWriter::write(const void* data, size_t size) {
 
 bool AtomicFileWriter::commit() {
   if (!file_) return false;
-  if (std::fflush(file_) != 0) failed_ = true;
+  // On disk before the rename, and the folder after it: a power cut leaves the old file
+  // or the new one. The lock is held until the temporary name is gone.
+  if (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0) failed_ = true;
+  if (!failed_ && ::rename(tempPath_.c_str(), target_.c_str()) != 0) failed_ = true;
+  if (!failed_) tempPath_.clear();  // nothing left to remove
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
   if (failed_) return false;
-  std::error_code ec;
-  fs::rename(tempPath_, target_, ec);
-  if (ec) return false;
-  tempPath_.clear();  // nothing left to remove
+  const int dir = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    (void)::fsync(dir);
+    ::close(dir);
+  }
   return true;
 }
 

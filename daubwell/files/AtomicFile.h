@@ -8,9 +8,13 @@
 
 namespace daubwell {
 
-// Writes a file under a temporary name in the target's folder and renames it over the
-// target only when everything was written, so a failed save never destroys the file
-// that was there before. Destroying an uncommitted writer removes the temporary file.
+// Writes a file under a temporary name beside the target (its name, ".~" and six random
+// letters) and renames it over the target only when everything was written and is on
+// disk, so a failed save or a power cut never destroys the file that was there before.
+// A symbolic link is followed: its target gets the new content and the link stays. The
+// new file keeps the old one's permissions. Temporary files that killed saves of the
+// same target left are removed first. Destroying an uncommitted writer removes its
+// temporary file.
 class AtomicFileWriter {
 public:
   explicit AtomicFileWriter(std::string target);
@@ -33,6 +37,9 @@ private:
   std::FILE* file_ = nullptr;
   bool failed_ = false;
 };
+
+// The file a save of `path` replaces: symbolic links followed, also a dangling one.
+std::string saveTarget(const std::string& path);
 
 // One-shot form of AtomicFileWriter.
 bool saveFileAtomically(const std::string& path, std::span<const uint8_t> bytes);

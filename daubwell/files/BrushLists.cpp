@@ -10,14 +10,47 @@
 namespace daubwell {
 namespace {
 
+// The 24-byte records, field by field: a flag byte of the file may hold any value, but
+// a bool may only hold 0 or 1.
+void putEntry(uint8_t* p, const Brush& b) {
+  p[0] = b.red, p[1] = b.green, p[2] = b.blue, p[3] = b.style;
+  putFloatLe(p + 4, b.depth);
+  putU32le(p + 8, uint32_t(b.tool));
+  putU32le(p + 12, uint32_t(b.size));
+  putFloatLe(p + 16, b.strength);
+  p[20] = b.shading, p[21] = b.texture, p[22] = b.hardness, p[23] = b.pad;
+}
+
+void getEntry(const uint8_t* p, Brush& b) {
+  b.red = p[0], b.green = p[1], b.blue = p[2], b.style = p[3];
+  b.depth = floatFromLe(p + 4);
+  b.tool = int32_t(u32FromLe(p + 8));
+  b.size = int32_t(u32FromLe(p + 12));
+  b.strength = floatFromLe(p + 16);
+  b.shading = p[20], b.texture = p[21], b.hardness = p[22], b.pad = p[23];
+}
+
+void putEntry(uint8_t* p, const StrokeDynamics& d) {
+  p[0] = d.fadeStrength ? 1 : 0, p[1] = d.fadeSize ? 1 : 0, p[2] = d.oscillate ? 1 : 0, p[3] = d.pad;
+  const float values[5] = {d.fadeStrengthLength, d.fadeSizeLength, d.oscillateAmount, d.oscillatePhase,
+                           d.oscillatePeriod};
+  for (int i = 0; i < 5; ++i) putFloatLe(p + 4 + 4 * i, values[i]);
+}
+
+void getEntry(const uint8_t* p, StrokeDynamics& d) {
+  d.fadeStrength = p[0] != 0, d.fadeSize = p[1] != 0, d.oscillate = p[2] != 0, d.pad = p[3];
+  float* values[5] = {&d.fadeStrengthLength, &d.fadeSizeLength, &d.oscillateAmount, &d.oscillatePhase,
+                      &d.oscillatePeriod};
+  for (int i = 0; i < 5; ++i) *values[i] = floatFromLe(p + 4 + 4 * i);
+}
+
 template <class Entry, int N>
 std::vector<uint8_t> encodeList(const SlotList<Entry, N>& list) {
-  static_assert(sizeof(Entry) == 24);
   std::vector<uint8_t> out(kSlotSize * N + 4, 0);
   for (int i = 0; i < N; ++i) {
     uint8_t* slot = out.data() + kSlotSize * size_t(i);
     slot[0] = list.slots[size_t(i)].used ? 1 : 0;
-    std::memcpy(slot + 36, &list.slots[size_t(i)].entry, 24);  // little-endian records
+    putEntry(slot + 36, list.slots[size_t(i)].entry);
   }
   putU32le(out.data() + kSlotSize * N, uint32_t(list.selected));
   return out;
@@ -31,7 +64,7 @@ SlotList<Entry, N> decodeList(std::span<const uint8_t> bytes) {
   for (int i = 0; i < N; ++i) {
     const uint8_t* slot = block.data() + kSlotSize * size_t(i);
     list.slots[size_t(i)].used = slot[0] != 0;
-    std::memcpy(&list.slots[size_t(i)].entry, slot + 36, 24);
+    getEntry(slot + 36, list.slots[size_t(i)].entry);
   }
   list.selected = 0;
   return list;

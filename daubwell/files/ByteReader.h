@@ -42,8 +42,12 @@ private:
   size_t pos_ = 0;
 };
 
+inline uint32_t u32FromLe(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
 inline float floatFromLe(const uint8_t* p) {
-  const uint32_t u = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  const uint32_t u = u32FromLe(p);
   float f;
   std::memcpy(&f, &u, 4);
   return f;

@@ -1,15 +1,13 @@
 #include "ImageCache.h"
 
-#include <IL/il.h>
-
 #include <atomic>
 #include <filesystem>
-#include <mutex>
 #include <vector>
 
 #include "AtomicFile.h"
 #include "BlockCodec.h"
 #include "ByteReader.h"
+#include "PictureReaders.h"
 
 namespace daubwell {
 namespace fs = std::filesystem;
@@ -69,33 +67,12 @@ Status decodeJgi(DisplaySurface& surface, std::span<const uint8_t> bytes, bool g
 }
 
 bool loadBitmapFile(DisplaySurface& surface, const std::string& path, Messages& messages) {
-  static std::once_flag initialised;
   static std::atomic<bool> warned{false};
-  static std::mutex devil;  // DevIL keeps one bound image per process
-  std::call_once(initialised, [] { ilInit(); });
   surface.release();
-  std::lock_guard lock(devil);
-  ILuint image = 0;
-  ilGenImages(1, &image);
-  ilBindImage(image);
-  ilEnable(IL_ORIGIN_SET);
-  ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
-  const bool loaded = ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
-  const ILint w = loaded ? ilGetInteger(IL_IMAGE_WIDTH) : 0, h = loaded ? ilGetInteger(IL_IMAGE_HEIGHT) : 0;
-  if (!loaded || w < 1 || h < 1 || w > 65535 || h > 65535) {
-    ilDeleteImages(1, &image);
-    if (!warned.exchange(true)) messages.show("An image failed to load!", "Error", MessageIcon::Error);
-    return false;
-  }
-  surface.create(uint32_t(w), uint32_t(h));
-  const ILubyte* data = ilGetData();
-  for (ILint y = 0; y < h; ++y)
-    for (ILint x = 0; x < w; ++x) {
-      const ILubyte* p = data + (size_t(y) * w + x) * 3;
-      surface.setPixel(x, y, p[0], p[1], p[2]);
-    }
-  ilDeleteImages(1, &image);
-  return true;
+  if (readPictureFile(surface, path).ok()) return true;
+  surface.release();
+  if (!warned.exchange(true)) messages.show("An image failed to load!", "Error", MessageIcon::Error);
+  return false;
 }
 
 namespace {

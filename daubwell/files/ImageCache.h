@@ -16,9 +16,9 @@ bool writeJgi(const DisplaySurface& surface, const std::string& path, int level,
 Status readJgi(DisplaySurface& surface, const std::string& path, bool grey);
 Status decodeJgi(DisplaySurface& surface, std::span<const uint8_t> bytes, bool grey);
 
-// Loads any picture file through DevIL into a 3-byte-per-pixel surface. On failure the
-// surface is left empty and, the first time in a run only, "An image failed to load!"
-// is shown.
+// Loads a BMP, PNG, JPEG or TIFF file (known by its first bytes) into a 3-byte-per-pixel
+// surface. On failure the surface is left empty and, the first time in a run only, "An
+// image failed to load!" is shown.
 bool loadBitmapFile(DisplaySurface& surface, const std::string& path, Messages& messages);
 
 // Where the cache lives: "data/" beside the program, and a folder of the user's own for

@@ -116,6 +116,34 @@ TEST(PngWriter, WritesRgbWhenOpaqueAndRoundTripsExactly) {
   EXPECT_EQ(std::memcmp(back->Bits(), big.Bits(), size_t(1500) * 1200 * 4), 0);
 }
 
+TEST(Bmp, ReadsVersionFiveHeadersWithPalettes) {
+  // 3 x 2 at 8 bits: a 124-byte info header, a palette of red, green, blue (B G R x).
+  std::vector<uint8_t> b = {'B', 'M'};
+  auto le32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+  };
+  le32(14 + 124 + 12 + 8);
+  le32(0);
+  le32(14 + 124 + 12);
+  le32(124);
+  le32(3);
+  le32(2);
+  le32(1 | 8 << 16);  // one plane, 8 bits
+  le32(0);
+  le32(8);
+  le32(2835);
+  le32(2835);
+  le32(3);  // colours used
+  b.resize(14 + 124, 0);
+  b.insert(b.end(), {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0});
+  b.insert(b.end(), {2, 1, 0, 0, 0, 1, 2, 0});  // bottom row first
+  auto bmp = ReadBmp(b);
+  ASSERT_TRUE(bmp.ok()) << bmp.error();
+  EXPECT_EQ(bmp->Pixel(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(bmp->Pixel(2, 0), 0xFF0000FFu);
+  EXPECT_EQ(bmp->Pixel(1, 1), 0xFF00FF00u);
+}
+
 // A JPEG written with libjpeg from samples of `components` per pixel in `space`, with
 // optional APP1 data; `adobe` says whether the Adobe marker is written.
 std::vector<uint8_t> jpegOf(int w, int h, const std::vector<uint8_t>& samples, int components, J_COLOR_SPACE in,
