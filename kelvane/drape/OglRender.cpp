@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../raster/ParallelRows.h"
 #include "Jitter.h"
 
 namespace kelvane {
@@ -33,6 +34,47 @@ TViewport PerspectiveViewport(int width, int height) {
 }
 
 int MaskPassCount(int passes) { return passes == -1 ? 2 : passes; }
+
+std::pair<int, int> TextureUploadSize(int width, int height, int maxSide) {
+  if (width <= maxSide && height <= maxSide) return {width, height};
+  // The mipmap builder's rule: the power of two below, or above when the value is
+  // nearer to it (the two leading bits set).
+  auto nearestPower = [](int v) {
+    int p = 1;
+    for (unsigned u = unsigned(std::max(v, 1)); u > 1; u >>= 1, p *= 2)
+      if (u == 3) return p * 4;
+    return p;
+  };
+  int w = nearestPower(width), h = nearestPower(height);
+  while (w > maxSide || h > maxSide) w = std::max(1, w / 2), h = std::max(1, h / 2);
+  return {w, h};
+}
+
+void ShrinkTextureRows(const TBitmap32& t, int width, int height, int y0, int y1, TColor32* out) {
+  const int64_t W = t.Width(), H = t.Height();
+  std::vector<int> left(size_t(width) + 1);
+  for (int x = 0; x <= width; ++x) left[size_t(x)] = int(x * W / width);
+  std::vector<uint32_t> sums(size_t(width) * 4);
+  for (int y = y0; y < y1; ++y, out += width) {
+    const int top = int(y * H / height), bottom = std::max(top + 1, int((y + 1) * H / height));
+    std::fill(sums.begin(), sums.end(), 0u);
+    for (int sy = top; sy < bottom; ++sy) {
+      const TColor32* src = t.ScanLine(sy);
+      for (int x = 0; x < width; ++x) {
+        uint32_t* s = &sums[size_t(x) * 4];
+        for (int sx = left[size_t(x)], end = std::max(sx + 1, left[size_t(x) + 1]); sx < end; ++sx) {
+          const TColor32 c = src[sx];
+          s[0] += c & 0xFF, s[1] += (c >> 8) & 0xFF, s[2] += (c >> 16) & 0xFF, s[3] += c >> 24;
+        }
+      }
+    }
+    for (int x = 0; x < width; ++x) {
+      const uint32_t n = uint32_t((bottom - top) * std::max(1, left[size_t(x) + 1] - left[size_t(x)]));
+      const uint32_t* s = &sums[size_t(x) * 4];
+      out[x] = (s[0] + n / 2) / n | ((s[1] + n / 2) / n) << 8 | ((s[2] + n / 2) / n) << 16 | ((s[3] + n / 2) / n) << 24;
+    }
+  }
+}
 
 namespace {
 
@@ -134,6 +176,27 @@ private:
 
 bool PowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
+// A texture larger than the renderer takes, shrunk once with an averaging filter to the
+// size the mipmap builder would rescale it to, and loaded strip by strip: no copy of the
+// whole texture is made besides the renderer's own.
+bool UploadShrunk(GLuint name, const TBitmap32& t, int maxSide) {
+  auto [w, h] = TextureUploadSize(t.Width(), t.Height(), maxSide);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  if (glGetError() != GL_NO_ERROR) return false;
+  const int stripRows = std::clamp((1 << 22) / (w * 4), 1, h);
+  std::vector<TColor32> strip(size_t(w) * stripRows);
+  const int64_t perRow = int64_t(t.Width()) * t.Height() / h;  // source pixels behind a row
+  for (int y0 = 0; y0 < h; y0 += stripRows) {
+    const int rows = std::min(stripRows, h - y0);
+    ParallelRows(rows, int(std::min<int64_t>(perRow, 1 << 30)), [&](int a, int b) {
+      ShrinkTextureRows(t, w, h, y0 + a, y0 + b, strip.data() + size_t(a) * w);
+    });
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y0, w, rows, GL_BGRA, GL_UNSIGNED_BYTE, strip.data());
+  }
+  return glGetError() == GL_NO_ERROR;
+}
+
 // Loads the texture, bound, with the chosen filter; returns 0 when it cannot. Sizes that
 // are not powers of two go through the mipmap builder, which rescales them; the filters
 // never read the smaller levels, so a power-of-two texture needs only its own level.
@@ -150,6 +213,7 @@ GLuint UploadTexture(const TBitmap32& texture, TColor32 c, TTextureSampling samp
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   GLint maxSide = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+  if (t.Width() > maxSide || t.Height() > maxSide) return UploadShrunk(name, t, maxSide) ? name : 0;
   if (PowerOfTwo(t.Width()) && PowerOfTwo(t.Height()) && t.Width() <= maxSide && t.Height() <= maxSide) {
     // The bitmap's 0xAARRGGBB words are the bytes B, G, R, A.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, t.Width(), t.Height(), 0, GL_BGRA, GL_UNSIGNED_BYTE, t.Bits());

@@ -75,6 +75,14 @@ struct TSceneObject {
 // Anti-aliasing"). The mask keeps its size.
 Status RenderMaskAA(std::span<const TSceneObject> objects, size_t index, float fieldOfView, TByteMap& mask,
                     const TRenderOptions& options, TProgress* progress = nullptr);
+// The size a w x h texture is loaded at when a side is larger than the renderer's largest
+// texture (maxSide): the powers of two the mipmap builder would rescale it to, halved
+// until both fit. Textures that fit keep their size.
+std::pair<int, int> TextureUploadSize(int width, int height, int maxSide);
+// Rows y0..y1 of the texture shrunk to width x height, each pixel the average of the
+// source pixels under it; `width` 0xAARRGGBB words a row into out.
+void ShrinkTextureRows(const TBitmap32& texture, int width, int height, int y0, int y1, TColor32* out);
+
 // The passes RenderMaskAA runs for the option value.
 int MaskPassCount(int passes);
 
