@@ -180,7 +180,8 @@ bool PowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 // size the mipmap builder would rescale it to, and loaded strip by strip: no copy of the
 // whole texture is made besides the renderer's own.
 bool UploadShrunk(GLuint name, const TBitmap32& t, int maxSide) {
-  auto [w, h] = TextureUploadSize(t.Width(), t.Height(), maxSide);
+  const auto size = TextureUploadSize(t.Width(), t.Height(), maxSide);
+  const int w = size.first, h = size.second;
   glBindTexture(GL_TEXTURE_2D, name);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   if (glGetError() != GL_NO_ERROR) return false;
