@@ -14,6 +14,7 @@
 #include "DrapeCommands.h"
 #include "Json.h"
 #include "FilterCommand.h"
+#include "GridPerspectiveCommand.h"
 #include "ProjectCommands.h"
 #include "SelectCommand.h"
 #include "drape/KVXGridTools.h"
@@ -38,6 +39,8 @@ const char* kUsage =
     "  grid from-json IN.json OUT.kvg             a grid from that JSON\n"
     "  grid texcoords IN.kvg EUX EUY EUZ EKX EVX EVY EVZ EKY OUT.kvg\n"
     "                                             U = X*EUX - Y*EUY + Z*EUZ + EKX (and V), in thousandths\n"
+    "  grid perspective W H X0,Y0 X1,Y1 X2,Y2 X3,Y3 COLS ROWS OUT.kvg\n"
+    "                                             a lattice in perspective over the corners (TL TR BR BL)\n"
     "\n"
     "  project new PICTURE OUT.kvx                a project of one object over the picture\n"
     "  project info IN.kvx                        JSON: size, every object's parameters, included pictures\n"
@@ -175,6 +178,7 @@ int grid(std::vector<std::string> a) {
   if (a.empty()) throw UsageError("missing grid command");
   const std::string cmd = a[0];
   a.erase(a.begin());
+  if (cmd == "perspective") return cli::GridPerspectiveCommand(a);
   std::string cell;
   for (size_t i = 0; i < a.size(); ++i) {
     if (a[i] == "--cell" && cmd == "lattice" && i + 1 < a.size()) {
