@@ -181,7 +181,6 @@ private:
   void DragRotate(const TDrag& d);
   void DragGroup(const TDrag& d);
   void DragPerspective(const TDrag& d);
-  void DragNothing(const TDrag&) {}
 
   double lastX_ = 0, lastY_ = 0;
   // The draw-grid rectangle in image pixels, while one is drawn.

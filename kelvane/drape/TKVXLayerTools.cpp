@@ -143,13 +143,21 @@ void TKVXLayer::MouseMove(double px, double py, const TGridMouse& mouse) {
   lastX_ = px;
   lastY_ = py;
   const TDrag drag{{2 * dx / Width, 2 * dy / Height}, dx, dy, p.X};
-  using TDragFn = void (TKVXLayer::*)(const TDrag&);
+  using TDragFn = void (*)(TKVXLayer&, const TDrag&);
   static constexpr TDragFn kDrag[kGridToolCount] = {
-      &TKVXLayer::DragPoint,   &TKVXLayer::DragPoint,   &TKVXLayer::DragScale,   &TKVXLayer::DragRotate,
-      &TKVXLayer::DragNothing, &TKVXLayer::DragGroup,   &TKVXLayer::DragNothing, &TKVXLayer::DragNothing,
-      &TKVXLayer::DragNothing, &TKVXLayer::DragPerspective};
+      [](TKVXLayer& l, const TDrag& d) { l.DragPoint(d); },        // gmNone
+      [](TKVXLayer& l, const TDrag& d) { l.DragPoint(d); },        // gmPoint
+      [](TKVXLayer& l, const TDrag& d) { l.DragScale(d); },        // gmScale
+      [](TKVXLayer& l, const TDrag& d) { l.DragRotate(d); },       // gmRotate
+      [](TKVXLayer&, const TDrag&) {},                             // gmScale2
+      [](TKVXLayer& l, const TDrag& d) { l.DragGroup(d); },        // gmGroupMove
+      [](TKVXLayer&, const TDrag&) {},                             // the brushes and Draw Grid
+      [](TKVXLayer&, const TDrag&) {},                             //   take the mouse before
+      [](TKVXLayer&, const TDrag&) {},                             //   any drag
+      [](TKVXLayer& l, const TDrag& d) { l.DragPerspective(d); },  // gmPerspective
+  };
   BeginGridEdit();
-  (this->*kDrag[ToolMode < kGridToolCount ? ToolMode : uint8_t(gmScale2)])(drag);
+  if (ToolMode < kGridToolCount) kDrag[ToolMode](*this, drag);
   EndGridEdit();
 }
 

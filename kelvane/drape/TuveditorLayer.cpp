@@ -96,10 +96,16 @@ void TuveditorLayer::MouseMove(double px, double py) {
   const TPlanarVector d{px - lastX_, py - lastY_};
   lastX_ = px;
   lastY_ = py;
-  using TDragFn = void (TuveditorLayer::*)(const TPlanarVector&, double);
-  static constexpr TDragFn kDrag[] = {nullptr, &TuveditorLayer::DragMove, &TuveditorLayer::DragScale,
-                                      &TuveditorLayer::DragRotate, nullptr, &TuveditorLayer::DragGroup};
-  if (Tool < std::size(kDrag) && kDrag[Tool]) (this->*kDrag[Tool])(d, px);
+  using TDragFn = void (*)(TuveditorLayer&, const TPlanarVector&, double);
+  static constexpr TDragFn kDrag[] = {
+      nullptr,
+      [](TuveditorLayer& l, const TPlanarVector& d, double px) { l.DragMove(d, px); },    // uvMove
+      [](TuveditorLayer& l, const TPlanarVector& d, double px) { l.DragScale(d, px); },   // uvScale
+      [](TuveditorLayer& l, const TPlanarVector& d, double px) { l.DragRotate(d, px); },  // uvRotate
+      nullptr,
+      [](TuveditorLayer& l, const TPlanarVector& d, double px) { l.DragGroup(d, px); },   // uvGroupMove
+  };
+  if (Tool < std::size(kDrag) && kDrag[Tool]) kDrag[Tool](*this, d, px);
   Redraw();
 }
 
