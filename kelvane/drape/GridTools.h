@@ -87,6 +87,13 @@ public:
 // Whether `grid` differs from `before`; if so the recorder (when there is one) is shown
 // the state before and then the state after. `before` is left unspecified.
 bool RecordGridChange(TGridRecorder* recorder, TMapGrid& grid, TMapGrid& before);
+// Runs a change of the grid and records it when it changed anything; returns whether it did.
+template <class F>
+bool RecordedGridChange(TGridRecorder* recorder, TMapGrid& grid, F&& change) {
+  TMapGrid before = grid;
+  change();
+  return RecordGridChange(recorder, grid, before);
+}
 
 // The "Divide Grid" dialog after a rectangle is drawn.
 struct TDivideGridAnswer {

@@ -167,8 +167,6 @@ private:
   // Runs a grid change between BeginGridEdit and EndGridEdit and records it.
   template <class F>
   bool RecordedEdit(F&& change);
-  // Records the change from `before` to the grid when there is one.
-  bool Record(TMapGrid& before);
 
   void PressOther(const TPlanarVector& p, const TGridMouse& mouse);
   void PressPerspective(const TPlanarVector& p);
@@ -221,12 +219,11 @@ void TKVXLayer::ChangeMarks(F&& change) {
 
 template <class F>
 bool TKVXLayer::RecordedEdit(F&& change) {
-  if (!Grid) return false;
-  TMapGrid before = *Grid;
-  BeginGridEdit();
-  change();
-  EndGridEdit();
-  return Record(before);
+  return Grid && RecordedGridChange(Recorder, *Grid, [&] {
+           BeginGridEdit();
+           change();
+           EndGridEdit();
+         });
 }
 
 }  // namespace kelvane

@@ -26,8 +26,6 @@ int32_t TKVXLayer::NodeAt(const TPlanarVector& p) const {
   return FirstNodeWithin(*Grid, kPositionPlane, p, NodeToleranceX(), NodeToleranceY());
 }
 
-bool TKVXLayer::Record(TMapGrid& before) { return Grid && RecordGridChange(Recorder, *Grid, before); }
-
 void TKVXLayer::SetTool(int tool) {
   if (tool < 0 || tool >= kGridToolCount) return;
   if (Grid)
@@ -234,7 +232,7 @@ bool TKVXLayer::MouseUp() {
   drawingRect_ = false;
   const bool pressed = pressed_;
   pressed_ = false;
-  return pressed && Record(pressSnapshot_);
+  return pressed && Grid && RecordGridChange(Recorder, *Grid, pressSnapshot_);
 }
 
 void TKVXLayer::FinishDrawGrid() {

@@ -148,11 +148,10 @@ void TuveditorLayer::DragGroup(const TPlanarVector& d, double) { MoveNodes(*Grid
 
 template <class F>
 bool TuveditorLayer::RecordedEdit(F&& change) {
-  if (!Grid) return false;
-  TMapGrid before = *Grid;
-  change();
-  Redraw();
-  return RecordGridChange(Recorder, *Grid, before);
+  return Grid && RecordedGridChange(Recorder, *Grid, [&] {
+           change();
+           Redraw();
+         });
 }
 
 bool TuveditorLayer::AddLine(bool column) {
@@ -170,14 +169,12 @@ bool TuveditorLayer::AlignGrid() {
   if (!Grid || !Grid->IsLattice() || Grid->Cols < 1 || Grid->Rows < 1) return false;
   const TNodePlane plane = Plane();
   const int64_t stepX = Texture.Width() / Grid->Cols, stepY = Texture.Height() / Grid->Rows;
-  const bool changed = RecordedEdit([&] {
+  return RecordedEdit([&] {
     for (int64_t r = 0; r <= Grid->Rows; ++r)
       for (int64_t c = 0; c <= Grid->Cols; ++c)
         plane.Set(Grid->Nodes[size_t(r * (Grid->Cols + 1) + c)], {double(c * stepX), double(r * stepY)});
+    CentrePivot();
   });
-  CentrePivot();
-  Redraw();
-  return changed;
 }
 
 bool TuveditorLayer::Tile(int across, int down) {
