@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstring>
 
 #include "KVXUtils.h"
 
@@ -92,9 +91,8 @@ Status TKVXLayer::RenderVisible(TBitmap32& target, TColor32 color, const TKVXPar
   target.SetSize(ow, oh);
   if (target.Empty()) return Ok{};
 
-  const uint64_t key[3] = {textureGeneration_, std::bit_cast<uint32_t>(param.SeamlessX),
-                           std::bit_cast<uint32_t>(param.SeamlessY)};
-  if (!std::equal(key, key + 3, previewKey_)) {
+  const TPreviewKey key{textureGeneration_, param.SeamlessX, param.SeamlessY};
+  if (!(key == previewKey_)) {
     previewTexture_ = param.SeamlessX != 0 || param.SeamlessY != 0 ? Seamless(Texture, param) : Texture;
     if (!previewTexture_.Empty()) {
       const int w = PreviewSide(previewTexture_.Width()), h = PreviewSide(previewTexture_.Height());
@@ -103,7 +101,7 @@ Status TKVXLayer::RenderVisible(TBitmap32& target, TColor32 color, const TKVXPar
         previewTexture_ = previewTexture_.Resampled(w, h);
       }
     }
-    std::copy(key, key + 3, previewKey_);
+    previewKey_ = key;
   }
   const TTexturePlacement place = PlacementOf(param);
 

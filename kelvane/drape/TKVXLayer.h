@@ -195,8 +195,13 @@ private:
   double offsetX_ = 0, offsetY_ = 0;  // the image's top-left in overlay pixels
   // The texture the preview renders with: made seamless and of a size the renderer
   // takes directly, kept while the texture and its seamless overlap stay.
+  struct TPreviewKey {
+    uint64_t Generation = ~uint64_t(0);
+    float SeamlessX = 0, SeamlessY = 0;
+    friend bool operator==(const TPreviewKey&, const TPreviewKey&) = default;
+  };
   mutable TBitmap32 previewTexture_;
-  mutable uint64_t previewKey_[3] = {~0ull, 0, 0};
+  mutable TPreviewKey previewKey_;
   uint64_t textureGeneration_ = 0;
 };
 

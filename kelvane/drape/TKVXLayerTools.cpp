@@ -31,9 +31,10 @@ void TKVXLayer::SetTool(int tool) {
   if (Grid)
     if (const auto c = GridCentre(*Grid)) Pivot = {c->first, c->second};
   pressedButton_ = -1;
-  if (tool == gmVertBrush) {
-    // The brush extends the bottom edge: it needs a grid of one row, whose selected edge
-    // (or the last cell's bottom edge) becomes the bottom edge.
+  if (tool == gmVertBrush && ToolMode != gmVertBrush) {
+    // The brush extends the bottom edge: it starts on a grid of one row, whose selected
+    // edge (or the last cell's bottom edge) becomes the bottom edge. Choosing it again
+    // while it paints (as activating the window does) keeps it.
     if (Grid && Grid->Rows > 1) return;
     pressedButton_ = kGridToolPressedButton[gmVertBrush];
     RecordedEdit([&] {

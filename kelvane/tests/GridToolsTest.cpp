@@ -165,6 +165,8 @@ TEST(GridTools, DrawGridThenTheSecondBrushAndThreeClicksGiveAFourCellRibbon) {
   }
   ASSERT_EQ(f.grid.Cells.size(), 4u);
   EXPECT_EQ(f.grid.Rows, 4);
+  f.layer.SetTool(gmVertBrush);  // as activating the window does
+  EXPECT_EQ(f.layer.PressedToolButton(), 6);
   ASSERT_TRUE(IsRibbon(f.grid));
   // V runs 0 .. 1, each cell's share being its length.
   auto mid = [&](int32_t a, int32_t b) {
