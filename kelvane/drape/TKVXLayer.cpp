@@ -181,9 +181,13 @@ bool TKVXLayer::PreviewWanted() const {
 }
 
 void TKVXLayer::DrawPreview() {
-  Overlay.Clear();
+  // The render covers the whole overlay; only a failed one leaves it to be cleared.
   PreviewShown = false;
-  if (!RenderVisible(Overlay.Bitmap, PreviewColor, PreviewParam)) return;
+  Overlay.MarkDirty(Overlay.Bitmap.BoundsRect());
+  if (!RenderVisible(Overlay.Bitmap, PreviewColor, PreviewParam)) {
+    Overlay.Clear();
+    return;
+  }
   // The bare texture, opaque; the view blends the overlay over the image.
   TColor32* p = Overlay.Bitmap.Bits();
   for (size_t i = 0, n = size_t(Overlay.Bitmap.Width()) * Overlay.Bitmap.Height(); i < n; ++i) p[i] |= 0xFF000000u;
