@@ -86,7 +86,7 @@ AtomicFileWriter::AtomicFileWriter(std::string target) : target_(saveTarget(targ
   struct stat old;
   if (::stat(target_.c_str(), &old) == 0) {
     (void)::fchmod(fd, old.st_mode & 07777);
-    [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+    [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);  // refused unless allowed
   }
 }
 

@@ -86,14 +86,15 @@ std::string SaveTempName(const std::string& target) { return target + kSaveTempM
 
 namespace {
 
+fs::path folderOf(const fs::path& p) { return p.parent_path().empty() ? fs::path(".") : p.parent_path(); }
+
 // A save in progress holds a lock on its temporary file; one that is unlocked and has
 // not been written to for a minute was left by a save that died.
 void removeLeftoverTemps(const fs::path& target) {
   const std::string prefix = target.filename().string() + kSaveTempMark;
-  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   std::error_code ec;
   const auto stale = fs::file_time_type::clock::now() - std::chrono::minutes(1);
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(folderOf(target), ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     std::error_code fileEc;
     if (name.compare(0, prefix.size(), prefix) != 0 || !it->is_regular_file(fileEc) || it->is_symlink(fileEc))
@@ -117,8 +118,7 @@ bool writeAll(int fd, std::span<const uint8_t> bytes) {
 }
 
 void syncFolder(const fs::path& target) {
-  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   (void)::fsync(fd);
   ::close(fd);
@@ -142,7 +142,7 @@ Status SaveFileAtomically(const std::string& path, std::span<const uint8_t> byte
   struct stat old;
   if (::stat(target.c_str(), &old) == 0) {
     (void)::fchmod(fd, old.st_mode & 07777);
-    [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);  // allowed for root only
+    [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);  // refused unless allowed
   }
   const bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
   const int error = errno;
