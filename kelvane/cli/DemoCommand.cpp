@@ -8,6 +8,7 @@
 
 #include "CliErrors.h"
 #include "CliSupport.h"
+#include "DemoSofa.h"
 #include "app/ObjectFill.h"
 #include "project/TKVXFile2.h"
 #include "raster/PictureFormats.h"
@@ -214,6 +215,7 @@ int DemoCommand(const std::vector<std::string>& args) {
   Save(dir / "draped.png", doc.Result);
   doc.Result = room;
   SaveProjectOrFail(doc, (dir / "curtain.kvx").string());
+  SofaDemo(dir, fabric);
   std::printf("%s\n", (dir / "draped.png").c_str());
   return 0;
 }

@@ -7,6 +7,7 @@
 #include "CliErrors.h"
 #include "CliSupport.h"
 #include "DrapeCommands.h"
+#include "SceneCommands.h"
 #include "drape/KVXGridTools.h"
 #include "project/TKVXFile2.h"
 #include "raster/PictureFormats.h"
@@ -35,10 +36,12 @@ void expect(const std::vector<std::string>& a, size_t n) {
   if (a.size() != n) throw UsageError("expected " + std::to_string(n) + " arguments");
 }
 
-int cmdNew(const std::vector<std::string>& a) {
+int cmdNew(std::vector<std::string> a) {
+  TSceneOptions scene = TakeSceneOptions(a);
   expect(a, 2);
   TKVXFile2 doc;
   NewProjectFromPicture(doc, LoadPictureOrFail(a[0]));
+  ImportSceneBesideOrFail(doc, a[0], scene);
   SaveProjectOrFail(doc, a[1]);
   return 0;
 }
@@ -183,6 +186,8 @@ int ProjectCommand(std::vector<std::string> args) {
   if (cmd == "set-texture") return cmdSetTexture(args);
   if (cmd == "fill") return ProjectFillCommand(args);
   if (cmd == "aa-mask") return ProjectAAMaskCommand(args);
+  if (cmd == "get-mask") return ProjectGetMaskCommand(args);
+  if (cmd == "get-grid") return ProjectGetGridCommand(args);
   throw UsageError("unknown project command " + cmd);
 }
 

@@ -15,6 +15,7 @@
 #include "Json.h"
 #include "FilterCommand.h"
 #include "ProjectCommands.h"
+#include "SceneCommands.h"
 #include "SelectCommand.h"
 #include "drape/KVXGridTools.h"
 #include "raster/FileIO.h"
@@ -24,7 +25,7 @@ using namespace kelvane;
 namespace {
 
 const char* kUsage =
-    "usage: kelvane-cli grid|project|drape|batch|filter|select COMMAND ...\n"
+    "usage: kelvane-cli grid|project|drape|batch|filter|select|scene COMMAND ...\n"
     "\n"
     "  grid lattice W H OUT.kvg [--cell CW,CH]    the default lattice over a W x H image\n"
     "  grid divide W H L,T,R,B COLS ROWS OUT.kvg  a lattice over a pixel rectangle\n"
@@ -39,7 +40,9 @@ const char* kUsage =
     "  grid texcoords IN.kvg EUX EUY EUZ EKX EVX EVY EVZ EKY OUT.kvg\n"
     "                                             U = X*EUX - Y*EUY + Z*EUZ + EKX (and V), in thousandths\n"
     "\n"
-    "  project new PICTURE OUT.kvx                a project of one object over the picture\n"
+    "  project new PICTURE OUT.kvx [--group-by-materials on|off] [--by-name yes|no] [--use-old yes|no]\n"
+    "        [--by-submaterials yes|no]           a project of one object over the picture, or one\n"
+    "                                             object per part of the scene PICTURE.kv beside it\n"
     "  project info IN.kvx                        JSON: size, every object's parameters, included pictures\n"
     "  project set IN.kvx OBJ FIELD=VALUE... OUT.kvx\n"
     "                                             parameter fields: Name Color(AARRGGBB) Glare LevelUp\n"
@@ -52,6 +55,8 @@ const char* kUsage =
     "                                             drape the object (or OBJ's texture across the objects)\n"
     "  project aa-mask IN.kvx OBJ OUT.kvx [--passes N]\n"
     "                                             a scene object's mask: its visible part, antialiased\n"
+    "  project get-mask IN.kvx OBJ OUT.png        the object's mask as a grey picture\n"
+    "  project get-grid IN.kvx OBJ OUT.kvg [--second]  the object's grid (or second grid)\n"
     "\n"
     "  drape PHOTO TEXTURE|- OUT [--grid G.kvg] [--mask M.png] [--color AARRGGBB] [--tile X,Y]\n"
     "        [--rotate DEG] [--shift X,Y] [--seamless X,Y] [--glare] [--level-up] [--hi-contrast]\n"
@@ -73,7 +78,10 @@ const char* kUsage =
     "        rectangle|ellipse --from X,Y --to X,Y    polygon|lasso --points X,Y;X,Y;...\n"
     "        wand --seed X,Y [--color RRGGBB] [--tolerance T]\n"
     "        color-range --color RRGGBB [--tolerance T]\n"
-    "        hsl-range --color RRGGBB [--dh 1..50] [--ds 0..1] [--dl 0..1]\n";
+    "        hsl-range --color RRGGBB [--dh 1..50] [--ds 0..1] [--dl 0..1]\n"
+    "\n"
+    "  scene from-model MODEL OUT.png [--size WxH] [--camera NAME] [--fov RADIANS]\n"
+    "                                             a shaded picture of a 3D model and its scene OUT.kv\n";
 
 using cli::Failed;
 using cli::UsageError;
@@ -260,6 +268,7 @@ int main(int argc, char** argv) {
     if (words[0] == "batch") return cli::BatchCommand({words.begin() + 1, words.end()});
     if (words[0] == "filter") return cli::FilterCommand({words.begin() + 1, words.end()});
     if (words[0] == "select") return cli::SelectCommand({words.begin() + 1, words.end()});
+    if (words[0] == "scene") return cli::SceneCommand({words.begin() + 1, words.end()});
     throw UsageError("unknown command " + words[0]);
   } catch (const UsageError& e) {
     std::fprintf(stderr, "kelvane-cli: %s\n%s", e.what(), kUsage);
