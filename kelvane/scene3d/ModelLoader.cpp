@@ -4,7 +4,9 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <assimp/DefaultLogger.hpp>
 #include <assimp/Importer.hpp>
+#include <assimp/LogStream.hpp>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -147,6 +149,20 @@ void PutCameras(ByteWriter& out, const aiScene& scene) {
   }
 }
 
+// The library's own error reports: a model it complained about while reading is not
+// taken, even where it carried on with something in place of what was broken.
+struct TErrorLog final : Assimp::LogStream {
+  std::string first;
+  void write(const char* message) override {
+    if (!first.empty()) return;
+    first = message;
+    // "Error, T0: OBJ: ..." becomes "OBJ: ...".
+    if (const size_t at = first.find(": "); first.rfind("Error, T", 0) == 0 && at != std::string::npos)
+      first.erase(0, at + 2);
+    while (!first.empty() && (first.back() == '\n' || first.back() == '\r')) first.pop_back();
+  }
+};
+
 std::vector<uint8_t> ReadWithLibrary(const std::string& path) {
   ByteWriter out;
   auto failure = [](const std::string& message) {
@@ -155,6 +171,9 @@ std::vector<uint8_t> ReadWithLibrary(const std::string& path) {
     PutString(e, message);
     return std::move(e.bytes());
   };
+  auto* errors = new TErrorLog;  // owned by the logger
+  Assimp::DefaultLogger::create("", Assimp::Logger::NORMAL, 0);
+  Assimp::DefaultLogger::get()->attachStream(errors, Assimp::Logger::Err);
   Assimp::Importer importer;
   importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
   // The scene is validated before any post-processing step trusts it.
@@ -162,7 +181,11 @@ std::vector<uint8_t> ReadWithLibrary(const std::string& path) {
   if (scene)
     scene = importer.ApplyPostProcessing(aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
                                          aiProcess_GenSmoothNormals | aiProcess_SortByPType | aiProcess_FlipUVs);
-  if (!scene) return failure(importer.GetErrorString());
+  if (!scene) {
+    const std::string why = importer.GetErrorString();
+    return failure(why == "std::bad_alloc" ? "it needs more memory than the reader may take" : why);
+  }
+  if (!errors->first.empty()) return failure(errors->first);
   if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) || !scene->mRootNode) return failure("the model holds no scene");
   out.le<uint8_t>(0);
   PutMaterials(out, *scene, fs::path(path).parent_path());
@@ -378,7 +401,7 @@ Result<TModel> ReadModelMessage(std::span<const uint8_t> bytes, const std::strin
     c.Position = {f[0], f[1], f[2]};
     c.Direction = {f[3], f[4], f[5]};
     c.Up = {f[6], f[7], f[8]};
-    c.HalfHorizontalFov = f[9];
+    c.HorizontalFov = f[9];
   }
   if (model.Parts.empty()) return fail("Model " + modelPath + ": it holds no triangles");
   return model;

@@ -35,12 +35,12 @@ struct TModelPart {
   std::vector<TModelMesh> Meshes;
 };
 
-// A camera in world space: where it is, where it looks, which way is up, and half its
-// horizontal angle (radians).
+// A camera in world space: where it is, where it looks, which way is up, and its
+// horizontal angle in radians (the whole angle, as the library's importers give it).
 struct TModelCamera {
   std::string Name;
   TVec3 Position{}, Direction{0, 0, -1}, Up{0, 1, 0};
-  float HalfHorizontalFov = 0;
+  float HorizontalFov = 0;
 };
 
 struct TModel {

@@ -93,10 +93,10 @@ Result<TView> ChooseView(const TModel& model, const TModelSceneOptions& o, const
     v.Y = Cross(*z, *x);
     // The picture's width spans the camera's horizontal angle; the scene's angle spans
     // the square of the longer side.
-    const double h = camera->HalfHorizontalFov;
+    const double h = camera->HorizontalFov;
     v.FieldOfView = o.FieldOfView ? *o.FieldOfView
-                    : h > 0 && h < 1.55 ? float(2 * std::atan(std::tan(h) * longSide / o.Width))
-                                        : kDefaultModelFov;
+                    : h > 0 && h < 3.1 ? float(2 * std::atan(std::tan(h / 2) * longSide / o.Width))
+                                       : kDefaultModelFov;
     return v;
   }
   // From the front, as near as the whole model fits in the picture with a small margin.

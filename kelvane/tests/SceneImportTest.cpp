@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
 #include <filesystem>
 
 #include "TestSupport.h"
@@ -9,6 +11,7 @@
 #include "project/ObjectGroups.h"
 #include "project/SceneImport.h"
 #include "raster/FileIO.h"
+#include "scene3d/ModelScene.h"
 
 namespace kelvane {
 namespace {
@@ -321,6 +324,112 @@ TEST(GroupBySubmaterial, MergesNamesSharingTheirMaterial) {
   EXPECT_EQ(chair.Grid.Cells[1].Key, 10);
   EXPECT_EQ(doc.GetObjectView(1).Param.Name, "Lamp - Metal");
   EXPECT_EQ(doc.GetObjectView(2).Param.Name, "Wood");  // a name without " - " is its own key
+}
+
+// ---- 3D models made into scenes ----
+
+// Writes an OBJ of unit squares facing +Z, one material each (its material library
+// beside it); `closed` adds the cube's other five faces behind the first.
+std::string WriteModel(const TempDir& dir, const std::vector<std::pair<float, float>>& squares, bool closed = false) {
+  std::string mtl, obj = "mtllib m.mtl\no Panel\n";
+  int v = 0;
+  auto face = [&](const std::string& material, std::array<std::array<float, 3>, 4> corners) {
+    mtl += "newmtl " + material + "\nKd 0.5 0.5 0.5\n";
+    obj += "usemtl " + material + "\n";
+    for (auto& c : corners) obj += "v " + std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + "\n";
+    obj += "f " + std::to_string(v + 1) + " " + std::to_string(v + 2) + " " + std::to_string(v + 3) + " " +
+           std::to_string(v + 4) + "\n";
+    v += 4;
+  };
+  for (size_t i = 0; i < squares.size(); ++i) {
+    const auto [x, y] = squares[i];
+    face("M" + std::to_string(i), {{{x, y, 0}, {x + 1, y, 0}, {x + 1, y + 1, 0}, {x, y + 1, 0}}});
+  }
+  if (closed) {
+    face("Back", {{{0, 0, -1}, {0, 1, -1}, {1, 1, -1}, {1, 0, -1}}});
+    face("Left", {{{0, 0, 0}, {0, 1, 0}, {0, 1, -1}, {0, 0, -1}}});
+    face("Right", {{{1, 0, 0}, {1, 0, -1}, {1, 1, -1}, {1, 1, 0}}});
+    face("Top", {{{0, 1, 0}, {1, 1, 0}, {1, 1, -1}, {0, 1, -1}}});
+    face("Bottom", {{{0, 0, 0}, {0, 0, -1}, {1, 0, -1}, {1, 0, 0}}});
+  }
+  EXPECT_TRUE(WriteFileBytes(dir.file("m.mtl"), {reinterpret_cast<const uint8_t*>(mtl.data()), mtl.size()}).ok());
+  EXPECT_TRUE(WriteFileBytes(dir.file("m.obj"), {reinterpret_cast<const uint8_t*>(obj.data()), obj.size()}).ok());
+  return dir.file("m.obj");
+}
+
+// The model made into a picture and scene, and imported without grouping.
+TKVXFile2 ImportModel(const TempDir& dir, const std::string& model, int w, int h) {
+  const std::string picture = dir.file("m.png");
+  TModelSceneOptions o;
+  o.Width = w;
+  o.Height = h;
+  Status s = WriteModelScene(model, picture, o);
+  EXPECT_TRUE(s.ok()) << s.error();
+  TKVXFile2 doc;
+  doc.Width = w;
+  doc.Height = h;
+  Recorder q;
+  s = ImportScene(doc, SceneFileBeside(picture), {.GroupByMaterials = false}, q);
+  EXPECT_TRUE(s.ok()) << s.error();
+  return doc;
+}
+
+TEST(ModelScene, EveryMaterialBecomesAnObjectWithItsOwnMask) {
+  TempDir dir;
+  // Six squares in two rows of three, 0.25 apart.
+  std::vector<std::pair<float, float>> squares;
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 3; ++c) squares.push_back({c * 1.25f, (1 - r) * 1.25f});
+  TKVXFile2 doc = ImportModel(dir, WriteModel(dir, squares), 150, 100);
+  ASSERT_EQ(doc.HighIndex(), 5);
+  int64_t first = 0;
+  double lastX = -1;
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    TObjectView v = doc.GetObjectView(i);
+    EXPECT_EQ(v.Param.Name, "Panel - M" + std::to_string(i));
+    const int64_t n = MaskCount(v.Mask);
+    if (i == 0) first = n;
+    EXPECT_NEAR(double(n), double(first), first * 0.08);  // equal squares, equal masks
+    double sx = 0, sy = 0;
+    for (int y = 0; y < v.Mask.Height(); ++y)
+      for (int x = 0; x < v.Mask.Width(); ++x)
+        if (v.Mask.Value(x, y) == 255) sx += x, sy += y;
+    sx /= double(n), sy /= double(n);
+    EXPECT_EQ(sy < 50, i < 3);  // the first row on top
+    if (i % 3) {
+      EXPECT_GT(sx, lastX + 20);
+    }
+    lastX = sx;
+  }
+  EXPECT_GT(first, 300);
+}
+
+TEST(ModelScene, AClosedCubeSeenFromTheFrontShowsOneFace) {
+  TempDir dir;
+  TKVXFile2 doc = ImportModel(dir, WriteModel(dir, {{0, 0}}, true), 100, 100);
+  ASSERT_EQ(doc.HighIndex(), 0);
+  TObjectView v = doc.GetObjectView(0);
+  EXPECT_EQ(v.Param.Name, "Panel - M0");
+  // Framed with a margin, the face is a square in the middle.
+  const int64_t n = MaskCount(v.Mask);
+  EXPECT_GT(n, 40 * 40);
+  EXPECT_EQ(v.Mask.Value(50, 50), 255);
+  EXPECT_EQ(v.Mask.Value(2, 50), 0);
+  // The second grid holds the box mapping: U follows X across the front face.
+  const TMapNode& a = v.Grid2.Nodes[v.Grid2.Cells[0].TopLeft];
+  const TMapNode& b = v.Grid2.Nodes[v.Grid2.Cells[0].TopRight];
+  EXPECT_NE(a.U, b.U);
+}
+
+TEST(ModelScene, BrokenModelsGiveAMessage) {
+  TempDir dir;
+  const std::string bad = dir.file("bad.obj"), text = "v 0 0 0\nf 1 2 3\n";
+  ASSERT_TRUE(WriteFileBytes(bad, {reinterpret_cast<const uint8_t*>(text.data()), text.size()}).ok());
+  auto m = LoadModel(bad);
+  ASSERT_FALSE(m.ok());
+  EXPECT_NE(m.error().find("bad.obj"), std::string::npos) << m.error();
+  EXPECT_FALSE(LoadModel(dir.file("none.obj")).ok());
 }
 
 }  // namespace
