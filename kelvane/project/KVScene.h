@@ -47,7 +47,7 @@ inline constexpr int64_t kMaxSceneParts = 100000;
 // Parts share their block's vertices and triangles, and each part's mesh holds them all,
 // so a hostile file could ask for far more than its size: an import or a grouping makes
 // at most this many vertices and triangles in all.
-inline constexpr uint64_t kMaxSceneRecords = uint64_t(1) << 26;
+inline constexpr uint64_t kMaxSceneRecords = uint64_t(1) << 25;
 
 // Reads a scene file block by block. Every count is checked against what the file still
 // holds before anything is allocated, and every vertex index against the block's vertex

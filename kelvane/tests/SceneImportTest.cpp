@@ -3,12 +3,15 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "TestSupport.h"
 #include "drape/OglRender.h"
 #include "project/GroupedScene.h"
 #include "project/KVScene.h"
 #include "project/ObjectGroups.h"
+#include "project/FastDeflate.h"
+#include "project/Zlib.h"
 #include "project/SceneImport.h"
 #include "raster/FileIO.h"
 #include "scene3d/ModelScene.h"
@@ -430,6 +433,39 @@ TEST(ModelScene, BrokenModelsGiveAMessage) {
   ASSERT_FALSE(m.ok());
   EXPECT_NE(m.error().find("bad.obj"), std::string::npos) << m.error();
   EXPECT_FALSE(LoadModel(dir.file("none.obj")).ok());
+}
+
+// ---- masks of whole pictures deflated run by run ----
+
+TEST(FastDeflate, RoundTripsRunsOfEveryLengthAndValue) {
+  std::mt19937 gen(3);
+  for (int value : {0, 1, 200, 201, 254, 255})
+    for (size_t extra : {0, 1, 2, 3, 10, 11, 130, 131, 257, 258, 259, 1000})
+      for (size_t noise : {0, 1, 777}) {
+        std::vector<uint8_t> bytes;
+        for (size_t i = 0; i < noise; ++i) bytes.push_back(uint8_t(gen()));
+        bytes.insert(bytes.end(), kRunDeflateMinSize + extra, uint8_t(value));
+        for (size_t i = 0; i < noise; ++i) bytes.push_back(uint8_t(gen()));
+        bytes.insert(bytes.end(), extra, uint8_t(255 - value));  // a short run after a long one
+        auto z = DeflateWithRuns(bytes);
+        ASSERT_TRUE(z.has_value());
+        auto back = InflateExact(*z, bytes.size());
+        ASSERT_TRUE(back.ok()) << value << " " << extra << " " << noise;
+        EXPECT_EQ(back.value(), bytes) << value << " " << extra << " " << noise;
+      }
+}
+
+TEST(FastDeflate, PictureMasksStaySmallAndOtherDataGoesToZlib) {
+  TByteMap mask(4000, 3000);
+  for (int y = 1000; y < 1300; ++y)
+    for (int x = 1000; x < 1300; ++x) mask.SetValue(x, y, x == 1000 ? 128 : 255);
+  const std::span<const uint8_t> bytes{mask.Bits(), size_t(4000) * 3000};
+  const auto z = Deflate9(bytes);
+  EXPECT_LT(z.size(), 30000u);  // zlib at level 9 alone makes about 12 000
+  ASSERT_EQ(InflateExact(z, bytes.size()).value(), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  std::vector<uint8_t> noise(kRunDeflateMinSize * 2);
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = uint8_t(i * 7 % 251);
+  EXPECT_FALSE(DeflateWithRuns(noise).has_value());
 }
 
 }  // namespace
