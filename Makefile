@@ -9,7 +9,7 @@ JOBS       ?= $(shell nproc)
 CLI        := $(BUILD)/daubwell/daubwell-cli
 KCLI       := $(BUILD)/kelvane/kelvane-cli
 
-.PHONY: all deps build run demo test sanitize tsan bench fuzz clean
+.PHONY: all deps build run run-daubwell demo test sanitize tsan bench fuzz clean
 
 all: build
 
@@ -23,15 +23,28 @@ build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 APP        := $(BUILD)/daubwell/daubwell
+KAPP       := $(BUILD)/kelvane/kelvane
+SCREEN     := -screen 0 1400x900x24
 
-# Starts Daubwell on the sample painting. Without a display it runs on a virtual screen
-# for a few seconds and leaves a picture of it.
+# Starts Kelvane on the sample room, its curtain draped. Without a display it runs on a
+# virtual screen for a few seconds and leaves a picture of it.
 run: demo
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(KAPP) $(DEMO_DIR)/kelvane/room.kvx; \
+	else \
+	  echo "No display here: starting Kelvane on a virtual screen."; \
+	  KELVANE_SCREENSHOT=$(CURDIR)/$(DEMO_DIR)/kelvane-screen.png xvfb-run -a -s "$(SCREEN)" \
+	    $(KAPP) $(DEMO_DIR)/kelvane/room.kvx; \
+	  echo "A picture of the running program is in $(DEMO_DIR)/kelvane-screen.png."; \
+	fi
+
+# Starts Daubwell on the sample painting, the same way.
+run-daubwell: demo
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  $(APP) $(DEMO_DIR)/demo.dwp; \
 	else \
 	  echo "No display here: starting Daubwell on a virtual screen."; \
-	  DAUBWELL_SCREENSHOT=$(CURDIR)/$(DEMO_DIR)/daubwell-screen.png xvfb-run -a -s "-screen 0 1400x900x24" \
+	  DAUBWELL_SCREENSHOT=$(CURDIR)/$(DEMO_DIR)/daubwell-screen.png xvfb-run -a -s "$(SCREEN)" \
 	    $(APP) $(DEMO_DIR)/demo.dwp; \
 	  echo "A picture of the running program is in $(DEMO_DIR)/daubwell-screen.png."; \
 	fi

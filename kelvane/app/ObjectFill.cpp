@@ -28,7 +28,7 @@ TKVXLayer LayerFor(TKVXFile2& doc, TObjectView& view, const TDocumentFill& how) 
 TFillInput InputFor(TKVXFile2& doc, TObjectView& view, const TByteMap* mask, const TDocumentFill& how) {
   TFillInput in;
   in.Base = &doc.Base;
-  in.Result = &doc.Result;
+  in.Result = how.Result ? how.Result : &doc.Result;
   in.Mask = mask && !mask->Empty() ? mask : nullptr;
   in.Texture = &view.Texture;
   in.Color = view.Param.Color;
@@ -36,6 +36,7 @@ TFillInput InputFor(TKVXFile2& doc, TObjectView& view, const TByteMap* mask, con
   in.Options = FillOptionsOf(view.Param);
   in.Options.Sharpen = how.Sharpen;
   in.Sharpen = how.SharpenFn;
+  in.Report = how.Report;
   return in;
 }
 

@@ -15,6 +15,10 @@ struct TDocumentFill {
   bool Sharpen = false;   // "Sharpen mode"
   TSharpenFn SharpenFn;   // from the filter engine; none: no sharpening
   TProgress* Progress = nullptr;
+  // Where the drape is composited: the document's result image unless another is given
+  // (a copy, while the window keeps showing the result).
+  TBitmap32* Result = nullptr;
+  TFillReport* Report = nullptr;  // what the render did not cover, for warnings
 };
 
 // Drapes object `index` into the document's result image with the object's texture,

@@ -15,10 +15,14 @@ THistory::~THistory() {
 
 void THistory::SetCurrent(TByteMap* mask, TMapGrid* grid) {
   if (mask == mask_ && grid == grid_) return;
-  for (int i = 0; i < kSlots; ++i) DropSlot(i);
-  position_ = 0;
+  Reset();
   mask_ = mask;
   grid_ = grid;
+}
+
+void THistory::Reset() {
+  for (int i = 0; i < kSlots; ++i) DropSlot(i);
+  position_ = 0;
 }
 
 void THistory::DropSlot(int slot) {

@@ -28,6 +28,9 @@ public:
   // The maps snapshots are restored into: the current object's mask and grid. A change
   // of object forgets every snapshot.
   void SetCurrent(TByteMap* mask, TMapGrid* grid);
+  // Forgets every snapshot (objects were added, deleted or merged: a map's address no
+  // longer says which object it belongs to).
+  void Reset();
 
   void RecordBefore(TSnapshotKind kind);
   void RecordAfter(TSnapshotKind kind);

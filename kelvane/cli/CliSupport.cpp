@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "CliErrors.h"
+#include "CodePage.h"
 #include "raster/PictureFormats.h"
 
 namespace kelvane::cli {
@@ -35,9 +36,10 @@ TByteMap LoadMaskPicture(const std::string& path, int width, int height, const s
 
 uint32_t ParseHexColor(const std::string& text, size_t digits, const std::string& what) {
   const char* form = digits == 8 ? "AARRGGBB" : "RRGGBB";
-  char* end = nullptr;
-  const unsigned long v = std::strtoul(text.c_str(), &end, 16);
-  if (text.size() != digits || *end) throw UsageError(what + ": expected " + form);
+  // Hex digits only: strtoul alone would take a sign, spaces or "0x".
+  if (text.size() != digits || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    throw UsageError(what + ": expected " + form + ", got " + text);
+  const unsigned long v = std::strtoul(text.c_str(), nullptr, 16);
   return digits == 8 ? uint32_t(v) : 0xFF000000u | uint32_t(v);
 }
 
@@ -50,11 +52,32 @@ void SaveProjectOrFail(TKVXFile2& doc, const std::string& path) {
   if (Status s = doc.SaveToFile(path); !s) throw Failed(s.error());
 }
 
-int ObjectIndex(const TKVXFile2& doc, const std::string& text) {
-  const int64_t v = ParseInteger(text, "OBJ");
-  if (v < 0 || v > doc.HighIndex())
-    throw Failed("the project has no object " + text + " (it has " + std::to_string(doc.HighIndex() + 1) + ")");
-  return int(v);
+int FindObjectByName(TKVXFile2& doc, const std::string& name) {
+  int found = -1;
+  for (int i = 0; i <= doc.HighIndex(); ++i) {
+    if (doc.Objects[size_t(i)]->Param->Get().Name != name) continue;
+    if (found >= 0)
+      throw Failed("objects " + std::to_string(found) + " and " + std::to_string(i) + " are both named " +
+                   CodePageToUtf8(name) + ": give the index");
+    found = i;
+  }
+  return found;
+}
+
+int ObjectIndex(TKVXFile2& doc, const std::string& text) {
+  if (text.empty()) throw UsageError("OBJ: an object's index or name, not nothing");
+  // "3" and "-1" are indices; "Sofa" and "3a" are names.
+  const size_t first = text[0] == '-' ? 1 : 0;
+  if (text.size() > first && text.find_first_not_of("0123456789", first) == std::string::npos) {
+    const int64_t v = ParseInteger(text, "OBJ");
+    if (v < 0 || v > doc.HighIndex())
+      throw Failed("the project has no object " + text + " (it has " + std::to_string(doc.HighIndex() + 1) + ")");
+    return int(v);
+  }
+  const auto name = Utf8ToCodePage(text);
+  const int found = name ? FindObjectByName(doc, *name) : -1;
+  if (found < 0) throw Failed("the project has no object named " + text);
+  return found;
 }
 
 }  // namespace kelvane::cli

@@ -22,7 +22,12 @@ uint32_t ParseHexColor(const std::string& text, size_t digits, const std::string
 
 void LoadProjectOrFail(TKVXFile2& doc, const std::string& path);
 void SaveProjectOrFail(TKVXFile2& doc, const std::string& path);
-// An object number of the project, or a failure naming how many objects it has.
-int ObjectIndex(const TKVXFile2& doc, const std::string& text);
+// OBJ on the command line: a whole number is an object's index (even when an object is
+// named so); any other text is an object's Name, in UTF-8. A failure names what is
+// missing: the index beyond the objects, or the name no object (or two) has.
+int ObjectIndex(TKVXFile2& doc, const std::string& text);
+// The object whose Name is `name` (text of the file's code page); -1 when there is
+// none, a failure when two objects have it.
+int FindObjectByName(TKVXFile2& doc, const std::string& name);
 
 }  // namespace kelvane::cli

@@ -213,6 +213,7 @@ int DemoCommand(const std::vector<std::string>& args) {
   v.Texture = fabric;
   if (Status s = FillObject(doc, i, TDocumentFill{}); !s) throw Failed(s.error());
   Save(dir / "draped.png", doc.Result);
+  SaveProjectOrFail(doc, (dir / "room.kvx").string());  // the room as the program opens it, draped
   doc.Result = room;
   SaveProjectOrFail(doc, (dir / "curtain.kvx").string());
   SofaDemo(dir, fabric);

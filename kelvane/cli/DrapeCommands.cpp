@@ -11,6 +11,7 @@
 
 #include "CliErrors.h"
 #include "CliSupport.h"
+#include "ParamFields.h"
 #include "app/ObjectFill.h"
 #include "drape/DrapeFill.h"
 #include "drape/Jitter.h"
@@ -67,10 +68,39 @@ std::set<std::string> with(std::set<std::string> a, const std::set<std::string>&
   return a;
 }
 
-std::pair<double, double> pair(const std::string& text, const char* what) {
-  const size_t comma = text.find(',');
-  if (comma == std::string::npos) throw UsageError(std::string(what) + ": expected X,Y");
-  return {ParseReal(text.substr(0, comma), what), ParseReal(text.substr(comma + 1), what)};
+// The drape options that set fields of the parameter block: one field, or X,Y for two.
+struct FieldOption {
+  const char* option;
+  const char* fields[2];
+};
+constexpr FieldOption kFieldOptions[] = {
+    {"--color", {"Color"}},
+    {"--tile", {"TileX", "TileY"}},
+    {"--rotate", {"Rotate"}},
+    {"--shift", {"ShiftX", "ShiftY"}},
+    {"--seamless", {"SeamlessX", "SeamlessY"}},
+    {"--fov", {"FieldOfView"}},
+    {"--key", {"MaterialKey"}},
+    {"--transparency", {"Transparency"}},
+};
+
+void setFieldOptions(const Args& a, TKVXParamBlock& p) {
+  for (const FieldOption& o : kFieldOptions) {
+    const auto text = a.value(o.option);
+    if (!text) continue;
+    if (!o.fields[1]) {
+      SetParamField(p, o.fields[0], *text, o.option);
+      continue;
+    }
+    const size_t comma = text->find(',');
+    if (comma == std::string::npos) throw UsageError(std::string(o.option) + ": expected X,Y, got " + *text);
+    SetParamField(p, o.fields[0], text->substr(0, comma), std::string(o.option) + " X");
+    SetParamField(p, o.fields[1], text->substr(comma + 1), std::string(o.option) + " Y");
+  }
+}
+
+void printWarnings(const TFillReport& report) {
+  for (const std::string& w : report.Warnings()) std::fprintf(stderr, "kelvane-cli: warning: %s\n", w.c_str());
 }
 
 TDocumentFill renderOptions(const Args& a) {
@@ -82,7 +112,7 @@ TDocumentFill renderOptions(const Args& a) {
       throw UsageError("--sampling: linear or nearest");
   }
   if (auto p = a.value("--passes")) {
-    how.Render.Passes = int(ParseInteger(*p, "--passes"));
+    how.Render.Passes = int(ParseIntegerIn(*p, "--passes", -1, 66));
     if (how.Render.Passes != -1 && JitterTable(how.Render.Passes).empty())
       throw UsageError("--passes: -1 (none), 2, 3, 4, 8, 15, 24 or 66");
   }
@@ -93,9 +123,7 @@ TDocumentFill renderOptions(const Args& a) {
 }
 
 int quality(const Args& a) {
-  const int64_t q = ParseInteger(a.value("--quality").value_or("90"), "--quality");
-  if (q < 1 || q > 100) throw UsageError("--quality must be 1..100");
-  return int(q);
+  return int(ParseIntegerIn(a.value("--quality").value_or("90"), "--quality", 1, 100));
 }
 
 // Prints the fill's steps with their times on stderr.
@@ -120,6 +148,15 @@ int DrapeCommand(const std::vector<std::string>& words) {
                      "--fov", "--key", "--quality"},
                     kRenderValues));
   a.expect(3);
+  // Options are checked before any picture is read.
+  TKVXParamBlock p;
+  setFieldOptions(a, p);
+  p.Glare = a.flag("--glare");
+  p.LevelUp = a.flag("--level-up");
+  p.HiContrast = a.flag("--hi-contrast");
+  TDocumentFill how = renderOptions(a);
+  const int q = quality(a);
+
   TKVXFile2 doc;
   NewProjectFromPicture(doc, LoadPictureOrFail(a.positional[0]));
   TObjectView object = doc.GetObjectView(0);
@@ -133,28 +170,16 @@ int DrapeCommand(const std::vector<std::string>& words) {
     object.Mask = LoadMaskPicture(*m, doc.Width, doc.Height, "the photo");
   else
     object.Mask.Clear(255);
-  TKVXParamBlock& p = object.Param;
-  if (auto c = a.value("--color")) p.Color = ParseHexColor(*c, 8, "--color");
-  if (auto t = a.value("--tile")) std::tie(p.TileX, p.TileY) = pair(*t, "--tile");
-  if (auto r = a.value("--rotate")) p.Rotate = float(ParseReal(*r, "--rotate"));
-  if (auto s = a.value("--shift")) std::tie(p.ShiftX, p.ShiftY) = pair(*s, "--shift");
-  if (auto s = a.value("--seamless")) std::tie(p.SeamlessX, p.SeamlessY) = pair(*s, "--seamless");
-  if (auto f = a.value("--fov")) p.FieldOfView = float(ParseReal(*f, "--fov"));
-  if (auto k = a.value("--key")) p.MaterialKey = int32_t(ParseInteger(*k, "--key"));
-  if (auto t = a.value("--transparency")) {
-    const int64_t v = ParseInteger(*t, "--transparency");
-    if (v < 0 || v > 255) throw UsageError("--transparency must be 0..255");
-    p.Transparency = uint8_t(v);
-  }
-  p.Glare = a.flag("--glare");
-  p.LevelUp = a.flag("--level-up");
-  p.HiContrast = a.flag("--hi-contrast");
+  p.Name = object.Param.Name;
+  object.Param = p;
 
-  TDocumentFill how = renderOptions(a);
   StepPrinter steps;
   if (a.flag("--verbose")) how.Progress = &steps;
+  TFillReport report;
+  how.Report = &report;
   if (Status s = FillObject(doc, 0, how); !s) throw Failed(s.error());
-  SavePictureOrFail(a.positional[2], doc.Result, quality(a));
+  printWarnings(report);
+  SavePictureOrFail(a.positional[2], doc.Result, q);
   return 0;
 }
 
@@ -175,7 +200,11 @@ int ProjectFillCommand(const std::vector<std::string>& words) {
     }
   }
   if (selected.size() < 2) warnIfMaskEmpty(doc, current);
-  if (Status s = FillSelected(doc, current, selected, renderOptions(a)); !s) throw Failed(s.error());
+  TDocumentFill how = renderOptions(a);
+  TFillReport report;
+  how.Report = &report;
+  if (Status s = FillSelected(doc, current, selected, how); !s) throw Failed(s.error());
+  printWarnings(report);
   if (auto e = a.value("--export")) SavePictureOrFail(*e, doc.Result, quality(a));
   SaveProjectOrFail(doc, a.positional[2]);
   return 0;
@@ -206,7 +235,9 @@ int BatchCommand(const std::vector<std::string>& words) {
   TKVXFile2 doc;
   LoadProjectOrFail(doc, a.positional[0]);
   const int index = ObjectIndex(doc, *objectText);
-  const TDocumentFill how = renderOptions(a);
+  TDocumentFill how = renderOptions(a);
+  TFillReport report;
+  how.Report = &report;
 
   std::error_code ec;
   std::vector<fs::path> files;
@@ -242,6 +273,8 @@ int BatchCommand(const std::vector<std::string>& words) {
       ++failures;
     }
   }
+  // The grid and the mask are the same for every texture: one report says it.
+  printWarnings(report);
   if (failures) throw Failed(std::to_string(failures) + " of " + std::to_string(files.size()) + " textures failed");
   return 0;
 }

@@ -1,7 +1,7 @@
 #include "FilterCommand.h"
 
-#include <cstdlib>
 #include <map>
+#include <string_view>
 
 #include "CliErrors.h"
 #include "CliSupport.h"
@@ -9,12 +9,13 @@
 #include "filters/ColorReplace.h"
 #include "filters/Convolution.h"
 #include "filters/NPR.h"
-#include "raster/PictureFormats.h"
 #include "raster/HSL.h"
+#include "raster/PictureFormats.h"
 
 namespace kelvane::cli {
 namespace {
 
+// The --param k=v values; each read names its range, and a value no filter read is bad usage.
 class Params {
 public:
   explicit Params(const std::vector<std::string>& items) {
@@ -24,17 +25,17 @@ public:
       values_[item.substr(0, eq)] = item.substr(eq + 1);
     }
   }
-  double number(const std::string& key, double fallback) {
-    auto it = values_.find(key);
-    if (it == values_.end()) return fallback;
-    used_[key] = true;
-    return ParseReal(it->second, "--param " + key);
+  double real(const std::string& key, double fallback, double lo, double hi) {
+    const std::string* v = take(key);
+    return v ? ParseRealIn(*v, "--param " + key, lo, hi) : fallback;
+  }
+  int whole(const std::string& key, int fallback, int lo, int hi) {
+    const std::string* v = take(key);
+    return v ? int(ParseIntegerIn(*v, "--param " + key, lo, hi)) : fallback;
   }
   std::string text(const std::string& key, const std::string& fallback) {
-    auto it = values_.find(key);
-    if (it == values_.end()) return fallback;
-    used_[key] = true;
-    return it->second;
+    const std::string* v = take(key);
+    return v ? *v : fallback;
   }
   void checkAllUsed() const {
     for (const auto& [k, v] : values_)
@@ -42,6 +43,12 @@ public:
   }
 
 private:
+  const std::string* take(const std::string& key) {
+    auto it = values_.find(key);
+    if (it == values_.end()) return nullptr;
+    used_[key] = true;
+    return &it->second;
+  }
   std::map<std::string, std::string> values_;
   std::map<std::string, bool> used_;
 };
@@ -53,88 +60,122 @@ TStretchFilter filterParam(Params& p) {
   throw UsageError("--param filter: linear or nearest");
 }
 
+// A filter reads its parameters (a value out of range is bad usage) and runs on the
+// picture, through the mask when there is one.
+using FilterRun = void (*)(TBitmap32& image, const TByteMap* mask, Params& p);
+
+void npr(TBitmap32& image, const TByteMap* mask, Params& p) {
+  TNPRParams n;
+  n.noise = p.whole("noise", 1, 0, 100);
+  n.edgeIntensity = p.whole("intensity", 128, 1, 255);
+  n.distortion = p.whole("distortion", 0, 0, 10);
+  const std::string mode = p.text("mode", "find-edge");
+  if (mode != "find-edge" && mode != "sobel") throw UsageError("--param mode: find-edge or sobel");
+  n.mode = mode == "sobel" ? TEdgeMode::Sobel : TEdgeMode::FindEdge;
+  const auto seed = uint32_t(ParseIntegerIn(p.text("seed", "0"), "--param seed", 0, 4294967295));
+  NPRFilter(image, n, mask, nullptr, seed);
+}
+
+void replaceColor(TBitmap32& image, const TByteMap* mask, Params& p) {
+  TRepColor e;
+  const std::string ref = p.text("ref", "");
+  if (!ref.empty()) {
+    const THSL hsl = RGBToHSL(ParseHexColor(ref, 6, "--param ref"));
+    e.H = hsl.H;
+    e.S = hsl.S;
+    e.L = hsl.L;
+  }
+  e.newH = float(p.real("H", 0, 0, 1));
+  e.kS = float(p.real("kS", 1, 0, 5));
+  e.kL = float(p.real("kL", 1, 0, 2));
+  e.dH = float(p.real("deltaH", 10, 1, 50) / 1000);
+  e.dS = float(p.real("deltaS", 1, 0, 1));
+  e.dL = float(p.real("deltaL", 1, 0, 1));
+  ColorReplace({e}, image, mask);
+}
+
+void balance(TBitmap32& image, const TByteMap*, Params& p) {
+  BalanceInputs in;
+  in.brightness = p.whole("brightness", 0, -100, 100);
+  in.contrast = p.whole("contrast", 0, -100, 100);
+  in.gamma = p.whole("gamma", 0, -100, 100);
+  ApplyBalanceTable(image, BuildBalanceTable(in));
+}
+
+void rotateByAngle(TBitmap32& image, const TByteMap*, Params& p) {
+  const double angle = p.real("angle", 0, -1e6, 1e6);
+  image.StretchFilter = filterParam(p);
+  image = RotateByAngle(image, angle);
+}
+
+void resize(TBitmap32& image, const TByteMap*, Params& p) {
+  const int w = p.whole("width", 0, 1, TBitmap32::kMaxSide), h = p.whole("height", 0, 1, TBitmap32::kMaxSide);
+  if (w == 0 || h == 0) throw UsageError("resize needs --param width=W --param height=H");
+  image.StretchFilter = filterParam(p);
+  image = image.Resampled(w, h);
+}
+
+struct Filter {
+  std::string_view name;
+  // The whole-image adjustments ignore the selection, so they refuse a mask.
+  bool wholeImage;
+  FilterRun run;
+};
+
+constexpr Filter kFilters[] = {
+    {"blur", false, [](TBitmap32& i, const TByteMap* m, Params&) { BlurFilter(i, m); }},
+    {"sharpen", false, [](TBitmap32& i, const TByteMap* m, Params&) { SharpenFilter(i, m); }},
+    {"find-edge", false, [](TBitmap32& i, const TByteMap* m, Params&) { FindEdgeFilter(i, m); }},
+    {"sobel", false, [](TBitmap32& i, const TByteMap* m, Params&) { SobelFilter(i, m); }},
+    {"blur-edge", false,
+     [](TBitmap32& i, const TByteMap* m, Params&) {
+       if (!m) throw UsageError("blur-edge needs --mask");
+       BlurEdge(i, *m);
+     }},
+    {"water-color", false, [](TBitmap32& i, const TByteMap* m, Params&) { WaterColorFilter(i, m); }},
+    {"npr", false, npr},
+    {"replace-color", false, replaceColor},
+    {"balance", true, balance},
+    {"rotate-90", true, [](TBitmap32& i, const TByteMap*, Params&) { i = Rotate90(i); }},
+    {"rotate-180", true, [](TBitmap32& i, const TByteMap*, Params&) { i = Rotate180(i); }},
+    {"rotate-270", true, [](TBitmap32& i, const TByteMap*, Params&) { i = Rotate270(i); }},
+    {"flip-h", true, [](TBitmap32& i, const TByteMap*, Params&) { i = FlipHorizontal(i); }},
+    {"flip-v", true, [](TBitmap32& i, const TByteMap*, Params&) { i = FlipVertical(i); }},
+    {"rotate", true, rotateByAngle},
+    {"resize", true, resize},
+};
+
 }  // namespace
 
 int FilterCommand(const std::vector<std::string>& words) {
   std::vector<std::string> positional, params;
   std::string maskPath;
   for (size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == "--mask" && i + 1 < words.size()) {
-      maskPath = words[++i];
-    } else if (words[i] == "--param" && i + 1 < words.size()) {
-      params.push_back(words[++i]);
-    } else if (words[i].rfind("--", 0) == 0) {
-      throw UsageError("unknown option " + words[i]);
+    const std::string& w = words[i];
+    if (w == "--mask" || w == "--param") {
+      if (i + 1 >= words.size()) throw UsageError(w + " needs a value");
+      (w == "--mask" ? maskPath : params.emplace_back()) = words[++i];
+    } else if (w.rfind("--", 0) == 0) {
+      throw UsageError("unknown option " + w);
     } else {
-      positional.push_back(words[i]);
+      positional.push_back(w);
     }
   }
   if (positional.size() != 3) throw UsageError("expected NAME PICTURE OUT");
-  const std::string& name = positional[0];
+  const Filter* filter = nullptr;
+  for (const Filter& f : kFilters)
+    if (f.name == positional[0]) filter = &f;
+  if (!filter) throw UsageError("unknown filter " + positional[0]);
+  if (filter->wholeImage && !maskPath.empty())
+    throw UsageError("--mask: " + positional[0] + " works on the whole picture and takes no mask");
+
   TBitmap32 image = LoadPictureOrFail(positional[1]);
   TByteMap mask;
   if (!maskPath.empty()) mask = LoadMaskPicture(maskPath, image.Width(), image.Height());
-  const TByteMap* maskPtr = maskPath.empty() ? nullptr : &mask;
   Params p(params);
   // Filters that read beyond the picture see the colour of its top-left pixel there.
   image.OuterColor = image.Pixel(0, 0);
-
-  if (name == "blur") BlurFilter(image, maskPtr);
-  else if (name == "sharpen") SharpenFilter(image, maskPtr);
-  else if (name == "find-edge") FindEdgeFilter(image, maskPtr);
-  else if (name == "sobel") SobelFilter(image, maskPtr);
-  else if (name == "blur-edge") {
-    if (!maskPtr) throw UsageError("blur-edge needs --mask");
-    BlurEdge(image, mask);
-  } else if (name == "water-color") WaterColorFilter(image, maskPtr);
-  else if (name == "npr") {
-    TNPRParams n;
-    n.noise = int(p.number("noise", 1));
-    n.edgeIntensity = int(p.number("intensity", 128));
-    n.distortion = int(p.number("distortion", 0));
-    const std::string mode = p.text("mode", "find-edge");
-    if (mode != "find-edge" && mode != "sobel") throw UsageError("--param mode: find-edge or sobel");
-    n.mode = mode == "sobel" ? TEdgeMode::Sobel : TEdgeMode::FindEdge;
-    NPRFilter(image, n, maskPtr, nullptr, uint32_t(p.number("seed", 0)));
-  } else if (name == "replace-color") {
-    TRepColor e;
-    const std::string ref = p.text("ref", "");
-    if (!ref.empty()) {
-      const THSL hsl = RGBToHSL(TColor32(std::strtoul(ref.c_str(), nullptr, 16)));
-      e.H = hsl.H;
-      e.S = hsl.S;
-      e.L = hsl.L;
-    }
-    e.newH = float(p.number("H", 0));
-    e.kS = float(p.number("kS", 1));
-    e.kL = float(p.number("kL", 1));
-    e.dH = float(p.number("deltaH", 10) / 1000);
-    e.dS = float(p.number("deltaS", 1));
-    e.dL = float(p.number("deltaL", 1));
-    ColorReplace({e}, image, maskPtr);
-  } else if (name == "balance") {
-    BalanceInputs in;
-    in.brightness = int(p.number("brightness", 0));
-    in.contrast = int(p.number("contrast", 0));
-    in.gamma = int(p.number("gamma", 0));
-    ApplyBalanceTable(image, BuildBalanceTable(in));
-  } else if (name == "rotate-90") image = Rotate90(image);
-  else if (name == "rotate-180") image = Rotate180(image);
-  else if (name == "rotate-270") image = Rotate270(image);
-  else if (name == "flip-h") image = FlipHorizontal(image);
-  else if (name == "flip-v") image = FlipVertical(image);
-  else if (name == "rotate") {
-    image.StretchFilter = filterParam(p);
-    image = RotateByAngle(image, p.number("angle", 0));
-  } else if (name == "resize") {
-    const int w = int(p.number("width", 0)), h = int(p.number("height", 0));
-    if (w < 1 || h < 1 || w > TBitmap32::kMaxSide || h > TBitmap32::kMaxSide)
-      throw UsageError("resize needs --param width=W --param height=H");
-    image.StretchFilter = filterParam(p);
-    image = image.Resampled(w, h);
-  } else {
-    throw UsageError("unknown filter " + name);
-  }
+  filter->run(image, maskPath.empty() ? nullptr : &mask, p);
   p.checkAllUsed();
   if (Status s = SavePicture(positional[2], image); !s) throw Failed(s.error());
   return 0;

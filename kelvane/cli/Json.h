@@ -30,4 +30,9 @@ struct Json {
 // Parses a whole document; the failure names the offset of the first fault.
 Result<Json> ParseJson(std::string_view text);
 
+// A number as JSON: %.9g, or null when it is not finite.
+std::string JsonNumber(double v);
+// UTF-8 text as a JSON string, quoted and escaped.
+std::string JsonString(std::string_view utf8);
+
 }  // namespace kelvane::cli

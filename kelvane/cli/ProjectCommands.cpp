@@ -6,7 +6,9 @@
 
 #include "CliErrors.h"
 #include "CliSupport.h"
-#include "DrapeCommands.h"
+#include "CodePage.h"
+#include "Json.h"
+#include "ParamFields.h"
 #include "SceneCommands.h"
 #include "drape/KVXGridTools.h"
 #include "project/TKVXFile2.h"
@@ -15,28 +17,17 @@
 namespace kelvane::cli {
 namespace {
 
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += char(c);
-    } else if (c < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += char(c);
-    }
-  }
-  return out + "\"";
-}
+// Text of the file's code page as a JSON string.
+std::string fileText(const std::string& s) { return JsonString(CodePageToUtf8(s)); }
 
 void expect(const std::vector<std::string>& a, size_t n) {
   if (a.size() != n) throw UsageError("expected " + std::to_string(n) + " arguments");
 }
 
-int cmdNew(std::vector<std::string> a) {
+}  // namespace
+
+int ProjectNewCommand(const std::vector<std::string>& args) {
+  std::vector<std::string> a = args;
   TSceneOptions scene = TakeSceneOptions(a);
   expect(a, 2);
   TKVXFile2 doc;
@@ -46,7 +37,7 @@ int cmdNew(std::vector<std::string> a) {
   return 0;
 }
 
-int cmdInfo(const std::vector<std::string>& a) {
+int ProjectInfoCommand(const std::vector<std::string>& a) {
   expect(a, 1);
   TKVXFile2 doc;
   LoadProjectOrFail(doc, a[0]);
@@ -56,75 +47,53 @@ int cmdInfo(const std::vector<std::string>& a) {
     const TKVXParamBlock& p = v.Param;
     const TKVXTexture& t = *doc.Objects[size_t(i)]->Texture;
     std::printf("%s{\"shortName\":%s,\"Name\":%s,\"Color\":\"%08X\",\"Glare\":%d,\"LevelUp\":%d,\"HiContrast\":%d,"
-                "\"Transparency\":%d,\"Rotate\":%.9g,\"TileX\":%.9g,\"TileY\":%.9g,\"SeamlessX\":%.9g,"
-                "\"SeamlessY\":%.9g,\"ShiftX\":%.9g,\"ShiftY\":%.9g,\"FieldOfView\":%.9g,\"MaterialKey\":%d,"
+                "\"Transparency\":%d,\"Rotate\":%s,\"TileX\":%s,\"TileY\":%s,\"SeamlessX\":%s,"
+                "\"SeamlessY\":%s,\"ShiftX\":%s,\"ShiftY\":%s,\"FieldOfView\":%s,\"MaterialKey\":%d,"
                 "\"MaterialKey2\":%d,\"mask\":[%d,%d],\"grid\":[%lld,%lld,%zu,%zu],\"grid2\":[%lld,%lld,%zu,%zu],"
                 "\"texture\":{\"width\":%d,\"height\":%d,\"library\":%s,\"index\":%d,\"file\":%s}}",
-                i ? "," : "", jsonString(doc.Objects[size_t(i)]->ShortName).c_str(), jsonString(p.Name).c_str(),
-                p.Color, p.Glare, p.LevelUp, p.HiContrast, p.Transparency, p.Rotate, p.TileX, p.TileY, p.SeamlessX,
-                p.SeamlessY, p.ShiftX, p.ShiftY, p.FieldOfView, p.MaterialKey, p.MaterialKey2, v.Mask.Width(),
-                v.Mask.Height(), (long long)v.Grid.Cols, (long long)v.Grid.Rows, v.Grid.Nodes.size(),
+                i ? "," : "", fileText(doc.Objects[size_t(i)]->ShortName).c_str(), fileText(p.Name).c_str(),
+                p.Color, p.Glare, p.LevelUp, p.HiContrast, p.Transparency, JsonNumber(p.Rotate).c_str(),
+                JsonNumber(p.TileX).c_str(), JsonNumber(p.TileY).c_str(), JsonNumber(p.SeamlessX).c_str(),
+                JsonNumber(p.SeamlessY).c_str(), JsonNumber(p.ShiftX).c_str(), JsonNumber(p.ShiftY).c_str(),
+                JsonNumber(p.FieldOfView).c_str(), p.MaterialKey, p.MaterialKey2, v.Mask.Width(), v.Mask.Height(), (long long)v.Grid.Cols, (long long)v.Grid.Rows, v.Grid.Nodes.size(),
                 v.Grid.Cells.size(), (long long)v.Grid2.Cols, (long long)v.Grid2.Rows, v.Grid2.Nodes.size(),
                 v.Grid2.Cells.size(), v.Texture.Width(), v.Texture.Height(),
-                t.FromLibrary ? jsonString(t.LibraryName).c_str() : "null", t.LibraryIndex,
-                t.FromFile ? jsonString(t.FilePath).c_str() : "null");
+                t.FromLibrary ? fileText(t.LibraryName).c_str() : "null", t.LibraryIndex,
+                t.FromFile ? fileText(t.FilePath).c_str() : "null");
   }
   std::printf("],\"included\":[");
   for (size_t i = 0; i < doc.Included.Count(); ++i) {
     const TIncObj& e = doc.Included[i];
-    std::printf("%s{\"left\":%.9g,\"top\":%.9g,\"width\":%.9g,\"height\":%.9g,\"brightness\":%d,\"contrast\":%d,"
+    std::printf("%s{\"left\":%s,\"top\":%s,\"width\":%s,\"height\":%s,\"brightness\":%d,\"contrast\":%d,"
                 "\"gamma\":%d,\"opacity\":%d,\"picture\":%s,\"alpha\":%s}",
-                i ? "," : "", e.Left, e.Top, e.Width, e.Height, e.Brightness, e.Contrast, e.Gamma, e.Opacity,
-                jsonString(e.PicturePath).c_str(), jsonString(e.AlphaPath).c_str());
+                i ? "," : "", JsonNumber(e.Left).c_str(), JsonNumber(e.Top).c_str(), JsonNumber(e.Width).c_str(),
+                JsonNumber(e.Height).c_str(), e.Brightness, e.Contrast, e.Gamma, e.Opacity,
+                fileText(e.PicturePath).c_str(), fileText(e.AlphaPath).c_str());
   }
   std::printf("]}\n");
   return 0;
 }
 
-double number(const std::string& field, const std::string& value) { return ParseReal(value, field); }
-
-void setField(TKVXParamBlock& p, const std::string& field, const std::string& value) {
-  auto byte = [&](uint8_t& b) {
-    const double v = number(field, value);
-    if (v < 0 || v > 255) throw UsageError(field + " must be 0..255");
-    b = uint8_t(v);
-  };
-  if (field == "Name") {
-    if (value.size() > 100) throw UsageError("Name: at most 100 characters");
-    p.Name = value;
-  } else if (field == "Color") {
-    p.Color = ParseHexColor(value, 8, "Color");
-  } else if (field == "Glare") byte(p.Glare);
-  else if (field == "LevelUp") byte(p.LevelUp);
-  else if (field == "HiContrast") byte(p.HiContrast);
-  else if (field == "Transparency") byte(p.Transparency);
-  else if (field == "MaterialKey") p.MaterialKey = int32_t(number(field, value));
-  else if (field == "MaterialKey2") p.MaterialKey2 = int32_t(number(field, value));
-  else {
-    float* f = field == "Rotate" ? &p.Rotate : field == "TileX" ? &p.TileX : field == "TileY" ? &p.TileY
-             : field == "SeamlessX" ? &p.SeamlessX : field == "SeamlessY" ? &p.SeamlessY
-             : field == "ShiftX" ? &p.ShiftX : field == "ShiftY" ? &p.ShiftY
-             : field == "FieldOfView" ? &p.FieldOfView : nullptr;
-    if (!f) throw UsageError("unknown field " + field);
-    *f = float(number(field, value));
-  }
-}
-
-int cmdSet(const std::vector<std::string>& a) {
+int ProjectSetCommand(const std::vector<std::string>& a) {
   if (a.size() < 4) throw UsageError("expected IN.kvx OBJ FIELD=VALUE... OUT.kvx");
-  TKVXFile2 doc;
-  LoadProjectOrFail(doc, a[0]);
-  TKVXParamBlock& p = doc.GetObjectView(ObjectIndex(doc, a[1])).Param;
+  // Every field is checked before the project is read.
+  TKVXParamBlock check;
+  std::vector<std::pair<std::string, std::string>> fields;
   for (size_t i = 2; i + 1 < a.size(); ++i) {
     const size_t eq = a[i].find('=');
     if (eq == std::string::npos) throw UsageError("expected FIELD=VALUE, got " + a[i]);
-    setField(p, a[i].substr(0, eq), a[i].substr(eq + 1));
+    fields.emplace_back(a[i].substr(0, eq), a[i].substr(eq + 1));
+    SetParamField(check, fields.back().first, fields.back().second);
   }
+  TKVXFile2 doc;
+  LoadProjectOrFail(doc, a[0]);
+  TKVXParamBlock& p = doc.GetObjectView(ObjectIndex(doc, a[1])).Param;
+  for (const auto& [field, value] : fields) SetParamField(p, field, value);
   SaveProjectOrFail(doc, a.back());
   return 0;
 }
 
-int cmdSetMask(const std::vector<std::string>& a) {
+int ProjectSetMaskCommand(const std::vector<std::string>& a) {
   expect(a, 4);
   TKVXFile2 doc;
   LoadProjectOrFail(doc, a[0]);
@@ -134,7 +103,7 @@ int cmdSetMask(const std::vector<std::string>& a) {
   return 0;
 }
 
-int cmdSetGrid(const std::vector<std::string>& a) {
+int ProjectSetGridCommand(const std::vector<std::string>& a) {
   expect(a, 4);
   TKVXFile2 doc;
   LoadProjectOrFail(doc, a[0]);
@@ -147,7 +116,7 @@ int cmdSetGrid(const std::vector<std::string>& a) {
 }
 
 // FILE is a picture (its pixels are stored), or texlib:LIBRARY:INDEX for a library entry.
-int cmdSetTexture(const std::vector<std::string>& a) {
+int ProjectSetTextureCommand(const std::vector<std::string>& a) {
   expect(a, 4);
   TKVXFile2 doc;
   LoadProjectOrFail(doc, a[0]);
@@ -171,24 +140,21 @@ int cmdSetTexture(const std::vector<std::string>& a) {
   return 0;
 }
 
-}  // namespace
-
-int ProjectCommand(std::vector<std::string> args) {
-  RegisterKvxPictureFormat();
-  if (args.empty()) throw UsageError("missing project command");
-  const std::string cmd = args[0];
-  args.erase(args.begin());
-  if (cmd == "new") return cmdNew(args);
-  if (cmd == "info") return cmdInfo(args);
-  if (cmd == "set") return cmdSet(args);
-  if (cmd == "set-mask") return cmdSetMask(args);
-  if (cmd == "set-grid") return cmdSetGrid(args);
-  if (cmd == "set-texture") return cmdSetTexture(args);
-  if (cmd == "fill") return ProjectFillCommand(args);
-  if (cmd == "aa-mask") return ProjectAAMaskCommand(args);
-  if (cmd == "get-mask") return ProjectGetMaskCommand(args);
-  if (cmd == "get-grid") return ProjectGetGridCommand(args);
-  throw UsageError("unknown project command " + cmd);
+int ProjectAddObjectCommand(const std::vector<std::string>& a) {
+  expect(a, 3);
+  // The name the window's New Object would keep: at most 30 characters.
+  const std::string name = NameInCodePage(a[1], "NAME", 30);
+  if (name.empty()) throw UsageError("NAME: an object needs a name");
+  TKVXFile2 doc;
+  LoadProjectOrFail(doc, a[0]);
+  if (FindObjectByName(doc, name) >= 0) throw Failed("the project already has an object named " + a[1]);
+  TObjectView v = doc.GetObjectView(doc.AddObject());
+  v.Param.Name = name;
+  v.Mask.SetSize(doc.Width, doc.Height);  // covers nothing until set-mask
+  int cw = 0, ch = 0;
+  BuildLattice(v.Grid, doc.Width, doc.Height, cw, ch);
+  SaveProjectOrFail(doc, a[2]);
+  return 0;
 }
 
 }  // namespace kelvane::cli

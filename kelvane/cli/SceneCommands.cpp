@@ -4,7 +4,6 @@
 
 #include "CliErrors.h"
 #include "CliSupport.h"
-#include "project/ObjectGroups.h"
 #include "raster/FileIO.h"
 #include "raster/PictureFormats.h"
 #include "scene3d/ModelScene.h"
@@ -52,7 +51,10 @@ bool Choice(std::vector<std::string>& words, const std::string& name, const char
   throw UsageError(name + ": " + yes + " or " + no);
 }
 
-int FromModel(std::vector<std::string> a) {
+}  // namespace
+
+int SceneFromModelCommand(const std::vector<std::string>& args) {
+  std::vector<std::string> a = args;
   TModelSceneOptions o;
   if (const std::string size = TakeOption(a, "--size"); !size.empty()) {
     const size_t x = size.find('x');
@@ -75,16 +77,6 @@ int FromModel(std::vector<std::string> a) {
   if (Status s = WriteModelScene(a[0], a[1], o, &warnings); !s) throw Failed(s.error());
   for (const std::string& w : warnings) std::fprintf(stderr, "kelvane-cli: warning: %s\n", w.c_str());
   return 0;
-}
-
-}  // namespace
-
-int SceneCommand(std::vector<std::string> args) {
-  if (args.empty()) throw UsageError("missing scene command");
-  const std::string cmd = args[0];
-  args.erase(args.begin());
-  if (cmd == "from-model") return FromModel(std::move(args));
-  throw UsageError("unknown scene command " + cmd);
 }
 
 int ProjectGetMaskCommand(const std::vector<std::string>& args) {
@@ -123,7 +115,6 @@ TSceneOptions TakeSceneOptions(std::vector<std::string>& words) {
   o.Import.GroupByMaterials = Choice(words, "--group-by-materials", "on", "off", true);
   o.Answers.ByName = Choice(words, "--by-name", "yes", "no", true);
   o.Answers.UseOld = Choice(words, "--use-old", "yes", "no", true);
-  o.Answers.BySubmaterials = Choice(words, "--by-submaterials", "yes", "no", false);
   RefuseOtherOptions(words);
   return o;
 }
@@ -132,9 +123,6 @@ void ImportSceneBesideOrFail(TKVXFile2& doc, const std::string& picturePath, TSc
   const std::string kv = SceneFileBeside(picturePath);
   if (kv.empty()) return;
   if (Status s = ImportScene(doc, kv, options.Import, options.Answers); !s) throw Failed(s.error());
-  // Without grouping the loading asks whether to group the parts by sub-material.
-  if (!options.Import.GroupByMaterials && doc.HighIndex() >= 1 && options.Answers.Ask(kGroupBySubmaterialsQuestion))
-    if (Status s = GroupBySubmaterial(doc); !s) throw Failed(s.error());
 }
 
 }  // namespace kelvane::cli

@@ -8,15 +8,14 @@
 namespace kelvane::cli {
 
 // scene from-model MODEL OUT.png [--size WxH] [--camera NAME] [--fov RADIANS]
-int SceneCommand(std::vector<std::string> args);
+int SceneFromModelCommand(const std::vector<std::string>& args);
 // project get-mask IN.kvx OBJ OUT.png: the object's mask as a grey picture
 int ProjectGetMaskCommand(const std::vector<std::string>& args);
 // project get-grid IN.kvx OBJ OUT.kvg [--second]
 int ProjectGetGridCommand(const std::vector<std::string>& args);
 
 // How `project new` imports a scene beside its picture: --group-by-materials on|off,
-// --by-name yes|no, --use-old yes|no and --by-submaterials yes|no (the answer to
-// "Grouping by submaterials?", asked without grouping; default no).
+// --by-name yes|no and --use-old yes|no (the answers to the import's questions).
 struct TSceneOptions {
   TSceneImportOptions Import;
   TSceneAnswers Answers;

@@ -15,7 +15,9 @@ namespace {
 TPoint point(const std::string& text, const std::string& what) {
   const size_t comma = text.find(',');
   if (comma == std::string::npos) throw UsageError(what + ": expected X,Y, got " + text);
-  return {int(ParseInteger(text.substr(0, comma), what)), int(ParseInteger(text.substr(comma + 1), what))};
+  constexpr int64_t kFar = 1000000;  // pixels; shapes may reach beyond the picture
+  return {int(ParseIntegerIn(text.substr(0, comma), what, -kFar, kFar)),
+          int(ParseIntegerIn(text.substr(comma + 1), what, -kFar, kFar))};
 }
 
 }  // namespace
@@ -73,13 +75,10 @@ int SelectCommand(const std::vector<std::string>& words) {
     const TColor32 ref = c ? ParseHexColor(*c, 6, "--color") : image.Pixel(g.end.x, g.end.y);
     if (!c && tool != "wand") throw UsageError(tool + " needs --color RRGGBB");
     g.colourUnderPointer = g.colourAtPress = ref;
-    if (auto t = take("tolerance")) {
-      g.tolerance = int(ParseInteger(*t, "--tolerance"));
-      if (g.tolerance < 1 || g.tolerance > 100) throw UsageError("--tolerance must be 1..100");
-    }
-    if (auto v = take("dh")) g.dH = float(ParseReal(*v, "--dh") / 1000);
-    if (auto v = take("ds")) g.dS = float(ParseReal(*v, "--ds"));
-    if (auto v = take("dl")) g.dL = float(ParseReal(*v, "--dl"));
+    if (auto t = take("tolerance")) g.tolerance = int(ParseIntegerIn(*t, "--tolerance", 1, 100));
+    if (auto v = take("dh")) g.dH = float(ParseRealIn(*v, "--dh", 1, 50) / 1000);
+    if (auto v = take("ds")) g.dS = float(ParseRealIn(*v, "--ds", 0, 1));
+    if (auto v = take("dl")) g.dL = float(ParseRealIn(*v, "--dl", 0, 1));
   } else {
     throw UsageError("unknown selection tool " + tool);
   }
@@ -90,10 +89,7 @@ int SelectCommand(const std::vector<std::string>& words) {
     else if (*m == "subtract") s.mode = TCombineMode::cmSubtract;
     else throw UsageError("--mode: replace, add or subtract");
   }
-  if (auto f = take("feather")) {
-    s.feather = int(ParseInteger(*f, "--feather"));
-    if (s.feather < 0 || s.feather > 100) throw UsageError("--feather must be 0..100");
-  }
+  if (auto f = take("feather")) s.feather = int(ParseIntegerIn(*f, "--feather", 0, 100));
   if (!opt.empty()) throw UsageError("--" + opt.begin()->first + " means nothing to " + tool);
   CommitSelection(mask, image, g, s, nullptr);
   TBitmap32 out(mask.Width(), mask.Height());

@@ -1,5 +1,6 @@
 #include "DrapeFill.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -9,6 +10,21 @@ namespace kelvane {
 
 TFillOptions FillOptionsOf(const TKVXParamBlock& param) {
   return {param.LevelUp != 0, param.HiContrast != 0, param.Glare != 0, param.Transparency, false};
+}
+
+std::vector<std::string> TFillReport::Warnings() const {
+  std::vector<std::string> out;
+  if (FlatGridInPerspective)
+    out.push_back("the grid is flat (every Z is 0) and the object is drawn in perspective (its field of view is "
+                  "not 0): the camera sees none of the grid");
+  if (NoCellOfKey)
+    out.push_back("no cell of the grid has the material key " + std::to_string(MaterialKey) +
+                  ", and the antialiased render draws only those");
+  // The two above leave every masked pixel uncovered; saying so again adds nothing.
+  if (UncoveredPixels > 0 && out.empty())
+    out.push_back(std::to_string(UncoveredPixels) + " of the " + std::to_string(MaskedPixels) +
+                  " masked pixels lie outside every grid cell: they get the plain colour");
+  return out;
 }
 
 namespace {
@@ -45,6 +61,32 @@ void AdjustAndCompose(const TFillInput& in, TBitmap32& photo, const TBitmap32& d
   say("Apply Texture... ");
 }
 
+// RenderObject, noting in the report what the render will not show.
+Status RenderDrape(const TKVXLayer& layer, TBitmap32& drape, const TFillInput& in) {
+  if (!in.Report || !layer.Grid) return layer.RenderObject(drape, in.Color, in.Param);
+  TFillReport& r = *in.Report;
+  r = TFillReport{};
+  r.MaterialKey = layer.MaterialKey;
+  const TMapGrid& g = *layer.Grid;
+  const auto kind = TKVXLayer::ChooseRasteriser(in.Param, layer.Options);
+  if (kind != TKVXLayer::TRasteriser::Flat && !g.Cells.empty())
+    r.FlatGridInPerspective = std::all_of(g.Nodes.begin(), g.Nodes.end(), [](const TMapNode& n) { return n.Z == 0; });
+  if (kind == TKVXLayer::TRasteriser::PerspectiveAA)
+    r.NoCellOfKey =
+        std::none_of(g.Cells.begin(), g.Cells.end(), [&](const TMapCell& c) { return c.Key == r.MaterialKey; });
+  TByteMap coverage;
+  if (Status s = layer.RenderObject(drape, in.Color, in.Param, &coverage); !s) return s;
+  const TByteMap& mask = *in.Mask;
+  if (coverage.Width() != mask.Width() || coverage.Height() != mask.Height()) return Ok{};
+  const uint8_t* m = mask.Bits();
+  const uint8_t* c = coverage.Bits();
+  for (size_t i = 0, n = size_t(mask.Width()) * mask.Height(); i < n; ++i) {
+    r.MaskedPixels += m[i] != 0;
+    r.UncoveredPixels += m[i] != 0 && c[i] == 0;
+  }
+  return Ok{};
+}
+
 bool HasTexture(const TFillInput& in) { return in.Texture && !in.Texture->Empty(); }
 
 TBitmap32 NewDrape(const TBitmap32& base) {
@@ -68,7 +110,7 @@ Status DrapeFill(TKVXLayer& layer, const TFillInput& in, TProgress* progress) {
   } else {
     layer.SetTexture(*in.Texture);
     clock.Say("Prepate texture... ");
-    if (Status s = layer.RenderObject(drape, in.Color, in.Param); !s) {
+    if (Status s = RenderDrape(layer, drape, in); !s) {
       if (progress) progress->End();
       return s;
     }
@@ -96,7 +138,7 @@ Status DrapeFillMulti(TKVXLayer& layer, const TFillInput& in, std::span<const TF
       if (selected[i].Grid) AppendGrid(merged, *selected[i].Grid, in.Param.MaterialKey, selected[i].MaterialKey);
     TMapGrid* own = layer.Grid;
     layer.Grid = &merged;
-    const Status s = layer.RenderObject(drape, in.Color, in.Param);
+    const Status s = RenderDrape(layer, drape, in);
     layer.Grid = own;
     if (!s) return s;
     if (in.Options.Sharpen && in.Sharpen) in.Sharpen(drape, *in.Mask);

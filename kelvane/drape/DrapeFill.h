@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "../raster/Progress.h"
 #include "../raster/Result.h"
@@ -28,6 +30,22 @@ TFillOptions FillOptionsOf(const TKVXParamBlock& param);
 // Sharpens the drape inside the mask; given by the filter engine.
 using TSharpenFn = std::function<void(TBitmap32& drape, const TByteMap& mask)>;
 
+// What a textured fill drew that the user may not expect; the render is as always.
+struct TFillReport {
+  int64_t MaskedPixels = 0;
+  // Masked pixels that no drawn cell covers: they get the plain colour times the shading.
+  int64_t UncoveredPixels = 0;
+  // A perspective render of a grid whose every Z is 0: the camera lies in that plane
+  // and sees none of it.
+  bool FlatGridInPerspective = false;
+  // The antialiased scene render draws only the cells keyed MaterialKey; there are none.
+  bool NoCellOfKey = false;
+  int32_t MaterialKey = 0;
+
+  // One line for each of the above that holds, for a warning.
+  std::vector<std::string> Warnings() const;
+};
+
 struct TFillInput {
   const TBitmap32* Base = nullptr;  // the document image
   TBitmap32* Result = nullptr;      // the result image, changed under the mask
@@ -38,6 +56,7 @@ struct TFillInput {
   TKVXParamBlock Param;
   TFillOptions Options;
   TSharpenFn Sharpen;
+  TFillReport* Report = nullptr;  // filled when a texture is rendered
 };
 
 // Fill of one object: render through the layer's grid (or fill with the colour), level

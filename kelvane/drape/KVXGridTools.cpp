@@ -248,8 +248,14 @@ std::vector<uint8_t> WriteGridStream(const TMapGrid& grid) {
   return std::move(out.bytes());
 }
 
-Result<TMapGrid> ReadGridStream(std::span<const uint8_t> bytes) {
-  if (bytes.size() < kHeaderSize + 8) return fail(kReadError);
+namespace {
+
+// The grid of a stream, or what is wrong with it (the callers put "Stream read error"
+// first).
+Result<TMapGrid> ParseGridStream(std::span<const uint8_t> bytes) {
+  if (bytes.size() < kHeaderSize + 8)
+    return fail("the stream is " + std::to_string(bytes.size()) + " bytes, shorter than its " +
+                std::to_string(kHeaderSize + 8) + "-byte header and trailer");
   ByteReader in(bytes);
   in.seek(bytes.size() - 8);
   const int64_t trailer = in.le<int64_t>("cell table offset").value();
@@ -269,21 +275,33 @@ Result<TMapGrid> ReadGridStream(std::span<const uint8_t> bytes) {
     cells = (bytes.size() - 8 - uint64_t(trailer)) / 28;
   } else {
     // Lattice counts, refused unless the stream can hold them.
+    const std::string lattice = "a lattice of " + std::to_string(g.Cols) + " x " + std::to_string(g.Rows) + " cells";
+    const std::string why = " (the cell table offset " + std::to_string(trailer) + " does not fit the " +
+                            std::to_string(bytes.size()) + "-byte stream either)";
+    if (g.Cols < 0 || g.Rows < 0) return fail(lattice + " is impossible" + why);
     const uint64_t maxNodes = body / 20;
-    if (g.Cols < 0 || g.Rows < 0 || uint64_t(g.Cols) + 1 > maxNodes ||
-        uint64_t(g.Rows) + 1 > maxNodes / (uint64_t(g.Cols) + 1))
-      return fail(kReadError);
-    nodes = uint64_t(g.Cols + 1) * uint64_t(g.Rows + 1);
-    cells = uint64_t(g.Cols) * uint64_t(g.Rows);
-    if (cells > (body - nodes * 20) / 28) return fail(kReadError);
+    const bool fits = uint64_t(g.Cols) + 1 <= maxNodes && uint64_t(g.Rows) + 1 <= maxNodes / (uint64_t(g.Cols) + 1);
+    nodes = fits ? uint64_t(g.Cols + 1) * uint64_t(g.Rows + 1) : 0;
+    cells = fits ? uint64_t(g.Cols) * uint64_t(g.Rows) : 0;
+    if (!fits || cells > (body - nodes * 20) / 28)
+      return fail(lattice + " needs more than the " + std::to_string(body) +
+                  " bytes the stream holds for nodes and cells" + why);
   }
   auto nodeBytes = in.bytes(size_t(nodes) * 20, "nodes");
   auto cellBytes = in.bytes(size_t(cells) * 28, "cells");
-  if (!nodeBytes || !cellBytes) return fail(kReadError);
+  if (!nodeBytes || !cellBytes) return fail(!nodeBytes ? nodeBytes.error() : cellBytes.error());
   g.Nodes.resize(size_t(nodes));
   g.Cells.resize(size_t(cells));
   if (nodes) std::memcpy(g.Nodes.data(), nodeBytes->data(), nodeBytes->size());
   if (cells) std::memcpy(g.Cells.data(), cellBytes->data(), cellBytes->size());
+  return g;
+}
+
+}  // namespace
+
+Result<TMapGrid> ReadGridStream(std::span<const uint8_t> bytes) {
+  auto g = ParseGridStream(bytes);
+  if (!g) return fail(std::string(kReadError) + ": " + g.error());
   return g;
 }
 
@@ -294,7 +312,9 @@ Status SaveGridFile(const std::string& path, const TMapGrid& grid) {
 Result<TMapGrid> LoadGridFile(const std::string& path) {
   auto bytes = ReadFileBytes(path);
   if (!bytes) return fail(bytes.error());
-  return ReadGridStream(bytes.value());
+  auto g = ParseGridStream(bytes.value());
+  if (!g) return fail(std::string(kReadError) + ": " + path + ": " + g.error());
+  return g;
 }
 
 }  // namespace kelvane

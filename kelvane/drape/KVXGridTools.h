@@ -76,10 +76,12 @@ std::optional<std::pair<int32_t, int32_t>> RelabelCorners(TMapGrid& grid,
 std::vector<uint8_t> WriteGridStream(const TMapGrid& grid);
 // Reads a stream. The array lengths come from the trailer when it is consistent with
 // the stream's size (so scene meshes and merged grids keep every node and cell), else
-// from Cols and Rows; a stream that cannot hold them fails with "Stream read error".
+// from Cols and Rows; a stream that cannot hold them fails with "Stream read error: "
+// and what is wrong.
 Result<TMapGrid> ReadGridStream(std::span<const uint8_t> bytes);
 
-// Grid files (".kvg"): the stream alone. Saving goes through a temporary file.
+// Grid files (".kvg"): the stream alone. Saving goes through a temporary file. A damaged
+// file fails with "Stream read error: FILE: " and what is wrong.
 Status SaveGridFile(const std::string& path, const TMapGrid& grid);
 Result<TMapGrid> LoadGridFile(const std::string& path);
 

@@ -89,9 +89,12 @@ public:
   // Renders the target one tile at a time. `vp` is the viewport the whole target would
   // have (OpenGL window coordinates of the target); draw(m) renders the tile and must
   // start its projection with the matrix m, which maps that viewport onto the tile.
-  template <class Draw>
-  void ForEachTile(TBitmap32& target, const TViewport& vp, Draw&& draw) {
+  // With a coverage map, cover(m) then draws the tile's footprint (white where a cell
+  // lies, black elsewhere) and the map gets 255 wherever it is not black.
+  template <class Draw, class Cover>
+  void ForEachTile(TBitmap32& target, const TViewport& vp, Draw&& draw, TByteMap* coverage, Cover&& cover) {
     const int W = target.Width(), H = target.Height();
+    if (coverage) coverage->SetSize(W, H, 0);
     for (int ty = 0; ty < H; ty += height_) {
       for (int tx = 0; tx < W; tx += width_) {
         const int originY = topDown_ ? H - ty - height_ : ty;
@@ -106,8 +109,20 @@ public:
         const int rows = std::min(height_, H - ty), cols = std::min(width_, W - tx);
         for (int j = 0; j < rows; ++j)
           std::memcpy(target.ScanLine(ty + j) + tx, buffer_.data() + size_t(j) * width_, size_t(cols) * 4);
+        if (!coverage) continue;
+        cover(m);
+        glFinish();
+        for (int j = 0; j < rows; ++j) {
+          const uint32_t* src = buffer_.data() + size_t(j) * width_;
+          uint8_t* dst = coverage->ScanLine(ty + j) + tx;
+          for (int i = 0; i < cols; ++i) dst[i] = src[i] ? 255 : 0;
+        }
       }
     }
+  }
+  template <class Draw>
+  void ForEachTile(TBitmap32& target, const TViewport& vp, Draw&& draw) {
+    ForEachTile(target, vp, draw, nullptr, [](const double*) {});
   }
 
 private:
@@ -157,6 +172,18 @@ GLuint UploadTexture(const TBitmap32& texture, TColor32 c, TTextureSampling samp
 
 void SetClearColor(TColor32 c, float alpha) {
   glClearColor(RedComponent(c) / 255.0f, GreenComponent(c) / 255.0f, BlueComponent(c) / 255.0f, alpha);
+}
+
+// The compiled cells drawn white on black without texture, through the projection
+// already set; texturing and the clear colour c come back afterwards.
+void DrawFootprint(GLuint list, TColor32 c, bool depth) {
+  glDisable(GL_TEXTURE_2D);
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_COLOR_BUFFER_BIT | (depth ? GL_DEPTH_BUFFER_BIT : 0));
+  glColor3f(1, 1, 1);
+  glCallList(list);
+  glEnable(GL_TEXTURE_2D);
+  SetClearColor(c, 1.0f);
 }
 
 bool CellInside(const TMapGrid& g, const TMapCell& cell, bool quad) {
@@ -256,7 +283,7 @@ struct TTexturedCells {
 }  // namespace
 
 Status RenderFlat(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target, const TTexturePlacement& place,
-                  TColor32 c, const TRenderOptions& options, TProgress* progress) {
+                  TColor32 c, const TRenderOptions& options, TProgress* progress, TByteMap* coverage) {
   if (target.Empty()) return Ok{};
   TOffscreenGL gl;
   if (Status s = gl.Create(target.Width(), target.Height(), TOffscreenGL::Flat); !s) return s;
@@ -272,14 +299,14 @@ Status RenderFlat(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& tar
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glCallList(cells.list);
-  });
+  }, coverage, [&](const double*) { DrawFootprint(cells.list, c, false); });
   if (progress) progress->End();
   return Ok{};
 }
 
 Status RenderPerspective(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target,
                          const TTexturePlacement& place, TColor32 c, float fieldOfView, const TRenderOptions& options,
-                         TProgress* progress) {
+                         TProgress* progress, TByteMap* coverage) {
   if (target.Empty()) return Ok{};
   TOffscreenGL gl;
   if (Status s = gl.Create(target.Width(), target.Height(), TOffscreenGL::Perspective); !s) return s;
@@ -298,14 +325,14 @@ Status RenderPerspective(const TMapGrid& grid, const TBitmap32& texture, TBitmap
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glCallList(cells.list);
-  });
+  }, coverage, [&](const double*) { DrawFootprint(cells.list, c, true); });
   if (progress) progress->End();
   return Ok{};
 }
 
 Status RenderPerspectiveAA(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target,
                            const TTexturePlacement& place, TColor32 c, float fieldOfView, int32_t materialKey,
-                           const TRenderOptions& options, TProgress* progress) {
+                           const TRenderOptions& options, TProgress* progress, TByteMap* coverage) {
   const std::span<const TJitterPoint> jitter = JitterTable(options.Passes);
   if (target.Empty() || jitter.empty()) return Ok{};
   const int p = int(jitter.size());
@@ -332,6 +359,14 @@ Status RenderPerspectiveAA(const TMapGrid& grid, const TBitmap32& texture, TBitm
       glAccum(GL_ACCUM, 1.0f / float(p));
     }
     glAccum(GL_RETURN, 1.0f);
+  }, coverage, [&](const double* m) {
+    // The footprint without jitter.
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(m);
+    gluPerspective(Degrees(fieldOfView), 1.0, kNear, kFar);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    DrawFootprint(cells.list, c, true);
   });
   if (progress) progress->End();
   return Ok{};

@@ -43,24 +43,28 @@ struct TViewport {
 TViewport PerspectiveViewport(int width, int height);
 
 // Each rasteriser clears the target to the colour c, then draws the cells. They fail,
-// leaving the target as it was, when no OpenGL context can be made.
+// leaving the target as it was, when no OpenGL context can be made. Given a coverage
+// map, they also size it to the target and set 255 wherever a drawn cell lies (0 where
+// the target keeps the plain colour c).
 //
 // Flat objects: the cells as quads, node units straight onto the target (Y = -1 is the
 // top row). Where cells overlap, the cell drawn first keeps the pixel.
 Status RenderFlat(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target, const TTexturePlacement& place,
-                  TColor32 c, const TRenderOptions& options, TProgress* progress = nullptr);
+                  TColor32 c, const TRenderOptions& options, TProgress* progress = nullptr,
+                  TByteMap* coverage = nullptr);
 // Scene objects: each cell is the triangle TopLeft, TopRight, BottomRight in camera
 // space, seen through a perspective camera of vertical field of view `fieldOfView`
 // (radians) at the origin looking down -Z.
 Status RenderPerspective(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target,
                          const TTexturePlacement& place, TColor32 c, float fieldOfView, const TRenderOptions& options,
-                         TProgress* progress = nullptr);
+                         TProgress* progress = nullptr, TByteMap* coverage = nullptr);
 // The same, antialiased by options.Passes jittered passes summed in the accumulation
 // buffer; only the cells keyed `materialKey` are drawn. Draws nothing unless the pass
 // count is one of the jitter tables'.
 Status RenderPerspectiveAA(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target,
                            const TTexturePlacement& place, TColor32 c, float fieldOfView, int32_t materialKey,
-                           const TRenderOptions& options, TProgress* progress = nullptr);
+                           const TRenderOptions& options, TProgress* progress = nullptr,
+                           TByteMap* coverage = nullptr);
 
 // One object of a scene, for the antialiased mask.
 struct TSceneObject {

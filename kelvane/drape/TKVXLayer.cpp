@@ -30,7 +30,8 @@ TKVXLayer::TRasteriser TKVXLayer::ChooseRasteriser(const TKVXParamBlock& param, 
   return options.AntialiasingRender && options.Passes > 0 ? TRasteriser::PerspectiveAA : TRasteriser::Perspective;
 }
 
-Status TKVXLayer::RenderObject(TBitmap32& target, TColor32 color, const TKVXParamBlock& param) const {
+Status TKVXLayer::RenderObject(TBitmap32& target, TColor32 color, const TKVXParamBlock& param,
+                               TByteMap* coverage) const {
   if (!Grid) return fail("The object has no grid");
   // The texture as it is, or its seamless crop; the layer's own texture never changes.
   TBitmap32 seamless;
@@ -42,13 +43,14 @@ Status TKVXLayer::RenderObject(TBitmap32& target, TColor32 color, const TKVXPara
   switch (ChooseRasteriser(param, Options)) {
     case TRasteriser::PerspectiveAA:
       return RenderPerspectiveAA(*Grid, prepared, target, place, color, param.FieldOfView, MaterialKey, Options,
-                                 Progress);
+                                 Progress, coverage);
     case TRasteriser::Perspective:
-      return RenderPerspective(*Grid, prepared, target, place, color, param.FieldOfView, Options, Progress);
+      return RenderPerspective(*Grid, prepared, target, place, color, param.FieldOfView, Options, Progress,
+                               coverage);
     case TRasteriser::Flat:
       break;
   }
-  return RenderFlat(*Grid, prepared, target, place, color, Options, Progress);
+  return RenderFlat(*Grid, prepared, target, place, color, Options, Progress, coverage);
 }
 
 Status TKVXLayer::SaveGridFile(const std::string& path) const {

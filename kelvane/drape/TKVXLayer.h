@@ -46,8 +46,9 @@ public:
   static TRasteriser ChooseRasteriser(const TKVXParamBlock& param, const TRenderOptions& options);
   // Draws the texture (made seamless when the parameters ask) through the grid into the
   // target, which is cleared to the colour first. Fails, drawing nothing, without a grid
-  // or when the rasteriser cannot run.
-  Status RenderObject(TBitmap32& target, TColor32 color, const TKVXParamBlock& param) const;
+  // or when the rasteriser cannot run. A coverage map gets 255 wherever a cell was drawn.
+  Status RenderObject(TBitmap32& target, TColor32 color, const TKVXParamBlock& param,
+                      TByteMap* coverage = nullptr) const;
 
   // The current grid as a grid file, and back.
   Status SaveGridFile(const std::string& path) const;

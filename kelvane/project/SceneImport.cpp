@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 bool TSceneAnswers::Ask(const std::string& text) {
   if (text == kGroupByNamesQuestion) return ByName;
   if (text == kUseOldGroupedQuestion) return UseOld;
-  if (text == kGroupBySubmaterialsQuestion) return BySubmaterials;
   return false;
 }
 

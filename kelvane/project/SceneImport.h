@@ -12,7 +12,6 @@ namespace kelvane {
 
 inline constexpr const char* kGroupByNamesQuestion = "Grouping by Material names?";
 inline constexpr const char* kUseOldGroupedQuestion = "Kelvane Find Old Grouped File.\r\nUse Old File?";
-inline constexpr const char* kGroupBySubmaterialsQuestion = "Grouping by submaterials?";
 
 // The questions of an import, answered Yes (true) or No. The application shows them in
 // its prompt window; the command line answers from its options.
@@ -25,7 +24,6 @@ struct TSceneQuestions {
 struct TSceneAnswers final : TSceneQuestions {
   bool ByName = true;  // "Grouping by Material names?"
   bool UseOld = true;  // "Kelvane Find Old Grouped File. Use Old File?"
-  bool BySubmaterials = false;  // "Grouping by submaterials?"
   bool Ask(const std::string& text) override;
 };
 

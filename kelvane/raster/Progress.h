@@ -13,6 +13,9 @@ public:
   virtual void Message(const std::string& /*message*/) {}
   virtual void Step() = 0;
   virtual void End() = 0;
+  // The end of loading and saving: the window stays half a second so the last message
+  // can be read.
+  virtual void EndLater() { End(); }
 };
 
 }  // namespace kelvane

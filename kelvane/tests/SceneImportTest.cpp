@@ -9,7 +9,6 @@
 #include "drape/OglRender.h"
 #include "project/GroupedScene.h"
 #include "project/KVScene.h"
-#include "project/ObjectGroups.h"
 #include "project/FastDeflate.h"
 #include "project/Zlib.h"
 #include "project/SceneImport.h"
@@ -302,31 +301,6 @@ TEST(SceneImport, MaskLinesUpWithThePerspectiveDrape) {
     }
   EXPECT_GT(inside, 400);
   EXPECT_EQ(off, 0);
-}
-
-TEST(GroupBySubmaterial, MergesNamesSharingTheirMaterial) {
-  TKVXFile2 doc;
-  doc.Width = doc.Height = 4;
-  const char* names[] = {"Chair - Wood", "Table - Wood", "Lamp - Metal", "Wood"};
-  for (int i = 0; i < 4; ++i) {
-    TObjectView v = doc.GetObjectView(doc.AddObject());
-    v.Param.Name = names[i];
-    v.Param.MaterialKey = 10 + i;
-    v.Mask.SetSize(4, 4);
-    v.Mask.SetValue(i, 0, 255);
-    v.Grid = {0, 0, {{}, {}, {}}, {{0, 1, 2, 2, 0, 0, 10 + i}}};
-  }
-  ASSERT_TRUE(GroupBySubmaterial(doc).ok());
-  ASSERT_EQ(doc.HighIndex(), 2);
-  TObjectView chair = doc.GetObjectView(0);
-  EXPECT_EQ(chair.Param.Name, "Chair - Wood");
-  EXPECT_EQ(MaskCount(chair.Mask), 2);
-  EXPECT_EQ(chair.Mask.Value(1, 0), 255);
-  ASSERT_EQ(chair.Grid.Cells.size(), 2u);
-  EXPECT_EQ(chair.Grid.Cells[1].TopLeft, 3);
-  EXPECT_EQ(chair.Grid.Cells[1].Key, 10);
-  EXPECT_EQ(doc.GetObjectView(1).Param.Name, "Lamp - Metal");
-  EXPECT_EQ(doc.GetObjectView(2).Param.Name, "Wood");  // a name without " - " is its own key
 }
 
 // ---- 3D models made into scenes ----

@@ -47,7 +47,9 @@ check "append cell count" 11 "$("$CLI" grid dump "$work/a.kvg" | sed 's/.*"cells
 check "missing file" 1 "$(status "$CLI" grid dump "$work/none.kvg")"
 check "missing file message" "kelvane-cli: Cannot open file $work/none.kvg" "$("$CLI" grid dump "$work/none.kvg" 2>&1)"
 printf 'KVX' > "$work/short.kvg"
-check "short stream" "kelvane-cli: Stream read error" "$("$CLI" grid dump "$work/short.kvg" 2>&1)"
+check "short stream names the file and the fault" \
+  "kelvane-cli: Stream read error: $work/short.kvg: the stream is 3 bytes, shorter than its 31-byte header and trailer" \
+  "$("$CLI" grid dump "$work/short.kvg" 2>&1)"
 printf '{"cols":1,"rows":1,"nodes":[[1,2]],"cells":[]}' > "$work/bad.json"
 check "bad json" 1 "$(status "$CLI" grid from-json "$work/bad.json" "$work/b.kvg")"
 printf '{"cols":1,' > "$work/cut.json"
@@ -115,6 +117,109 @@ check "batch needs its folders" 2 "$(status "$CLI" batch "$work/p5.kvx" --object
 check "texture coordinates" '{"cols":2,"rows":2,"nodes":[[-1,-1,0,1,1],' \
   "$("$CLI" grid texcoords "$work/g2.kvg" 1000 1000 1000 1000 1000 1000 1000 1000 "$work/tc.kvg" && "$CLI" grid dump "$work/tc.kvg" | head -c 42)"
 check "texture coordinates need numbers" 2 "$(status "$CLI" grid texcoords "$work/g2.kvg" 1 1 abc 1 1 1 1 1 "$work/tc.kvg")"
+
+# Numbers out of range or not finite are bad usage, and the message names the option and
+# its range.
+err() { "$@" 2>&1 >/dev/null | head -n 1; }
+for o in "--tile 0,0" "--tile nan,1" "--rotate nan" "--shift nan,0" "--shift 0,1.5" "--seamless 1,1" \
+  "--seamless -0.5,0" "--fov -1" "--fov inf" "--key 4294967296" "--passes 4294967298" "--transparency 256"; do
+  check "drape refuses $o" 2 "$(status "$CLI" drape "$work/pic.bmp" - "$work/x.png" $o)"
+done
+check "tile message" "kelvane-cli: --tile X must be 0.001..100, got 0" "$(err "$CLI" drape "$work/pic.bmp" - "$work/x.png" --tile 0,1)"
+check "rotate message" "kelvane-cli: --rotate must be 0..360, got nan" "$(err "$CLI" drape "$work/pic.bmp" - "$work/x.png" --rotate nan)"
+for f in TileX=0 TileX=nan TileY=1e9 SeamlessY=0.6 ShiftX=-2 Rotate=-1 FieldOfView=4 Glare=2 Transparency=2.5 MaterialKey=1e99; do
+  check "project set refuses $f" 2 "$(status "$CLI" project set "$work/p.kvx" 0 $f "$work/x.kvx")"
+done
+check "project set keeps the file on bad input" no "$([ -e "$work/x.kvx" ] && echo yes || echo no)"
+for p in angle=nan angle=inf; do
+  check "filter rotate refuses $p" 2 "$(status "$CLI" filter rotate "$work/pic.bmp" "$work/x.png" --param $p)"
+done
+for p in gamma=nan brightness=500 contrast=-101 gamma=1.5; do
+  check "filter balance refuses $p" 2 "$(status "$CLI" filter balance "$work/pic.bmp" "$work/x.png" --param $p)"
+done
+check "balance message" "kelvane-cli: --param brightness must be a whole number -100..100, got 500" \
+  "$(err "$CLI" filter balance "$work/pic.bmp" "$work/x.png" --param brightness=500)"
+for p in ref=zzz ref=0x1234 H=2 kS=nan deltaH=0; do
+  check "replace-color refuses $p" 2 "$(status "$CLI" filter replace-color "$work/pic.bmp" "$work/x.png" --param $p)"
+done
+check "npr refuses a noise of 101" 2 "$(status "$CLI" filter npr "$work/pic.bmp" "$work/x.png" --param noise=101)"
+check "resize refuses a width of nan" 2 "$(status "$CLI" filter resize "$work/pic.bmp" "$work/x.png" --param width=nan --param height=2)"
+check "hsl-range refuses --dh 0" 2 "$(status "$CLI" select hsl-range "$work/pic.bmp" - "$work/x.png" --color FF0000 --dh 0)"
+check "translate refuses nan" 2 "$(status "$CLI" grid translate "$work/l.kvg" nan 0 "$work/x.kvg")"
+check "append refuses a key beyond 32 bits" 2 "$(status "$CLI" grid append "$work/l.kvg" "$work/l.kvg" 4294967296 0 "$work/x.kvg")"
+printf '{"cols":1e300,"rows":1,"nodes":[],"cells":[]}' > "$work/huge.json"
+check "from-json refuses absurd counts" 1 "$(status "$CLI" grid from-json "$work/huge.json" "$work/x.kvg")"
+
+# JSON output is JSON: no bare nan, names in UTF-8 (the file keeps the single-byte code page).
+printf '{"cols":0,"rows":0,"nodes":[[null,0,0,0.5,1]],"cells":[[0,0,0,0,0,0,3]]}' > "$work/nan.json"
+check "from-json reads null as NaN" 0 "$(status "$CLI" grid from-json "$work/nan.json" "$work/nan.kvg")"
+check "dump writes null, never nan" '{"cols":0,"rows":0,"nodes":[[null,0,0,0.5,1]],"cells":[[0,0,0,0,0,0,3]]}' \
+  "$("$CLI" grid dump "$work/nan.kvg")"
+"$CLI" project set "$work/p.kvx" 0 "Name=Caf$(printf '\xc3\xa9') $(printf '\xe2\x82\xac')" "$work/cafe.kvx"
+check "names come out as UTF-8" "\"Name\":\"Caf$(printf '\xc3\xa9') $(printf '\xe2\x82\xac')\"" \
+  "$("$CLI" project info "$work/cafe.kvx" | grep -o '"Name":"[^"]*"')"
+check "names are stored in the code page" 1 "$(LC_ALL=C grep -c -a "$(printf '\x06Caf\xe9 \x80')" "$work/cafe.kvx")"
+check "a name outside the code page is refused" 2 "$(status "$CLI" project set "$work/p.kvx" 0 "Name=$(printf '\xe6\x97\xa5')" "$work/x.kvx")"
+check "single-byte text given as a name is refused" 2 "$(status "$CLI" project set "$work/p.kvx" 0 "Name=$(printf 'Caf\xe9')" "$work/x.kvx")"
+
+# Every command answers --help with its own usage; a usage error says what and where to look.
+help_is() {  # help_is "USAGE START" COMMAND...: --help exits 0 with that command's usage
+  local want="kelvane-cli $1" out rc
+  shift
+  out=$("$CLI" "$@" --help)
+  rc=$?
+  check "$* --help" "0 $want" "$rc $(printf '%s' "$out" | head -n 1 | cut -c 1-${#want})"
+}
+help_is "grid lattice" grid lattice
+help_is "grid dump" grid dump
+help_is "project set" project set
+help_is "project add-object" project add-object
+help_is "drape PHOTO" drape
+help_is "batch IN.kvx" batch
+help_is "demo DIR" demo
+help_is "filter NAME" filter
+help_is "filter NAME" filter blur -h
+help_is "select TOOL" select
+help_is "select TOOL" select wand --seed
+check "a group lists its commands" 10 "$("$CLI" grid --help | grep -c '^kelvane-cli grid ')"
+check "a usage error is two lines" 2 "$("$CLI" grid lattice 0 3 "$work/x.kvg" 2>&1 | wc -l)"
+check "and says where the usage is" "run 'kelvane-cli grid lattice --help' for the usage" \
+  "$("$CLI" grid lattice 0 3 "$work/x.kvg" 2>&1 | tail -n 1)"
+check "unknown commands point to the list" "run 'kelvane-cli --help' for the usage" "$("$CLI" frob 2>&1 | tail -n 1)"
+
+# Objects by name, and a command to add one.
+check "add-object" 0 "$(status "$CLI" project add-object "$work/p5.kvx" Armchair "$work/o.kvx")"
+check "the new object" '"Name":"Armchair","Color":"FFFFFFFF","Glare":0,"LevelUp":0,"HiContrast":0,"Transparency":255,"Rotate":0,"TileX":1,' \
+  "$("$CLI" project info "$work/o.kvx" | grep -o '"Name":"Armchair"[^}]*' | cut -d, -f1-8),"
+check "it covers nothing, over the default lattice" '"mask":[2,2],"grid":[2,2,9,4]' \
+  "$("$CLI" project info "$work/o.kvx" | grep -o '"mask":[^]]*],"grid":[^]]*]' | tail -n 1)"
+check "a second object of that name is refused" 1 "$(status "$CLI" project add-object "$work/o.kvx" Armchair "$work/x.kvx")"
+check "set by name" '"TileX":4' \
+  "$("$CLI" project set "$work/o.kvx" Armchair TileX=4 "$work/o2.kvx" && "$CLI" project info "$work/o2.kvx" | grep -o '"TileX":[^,]*' | tail -n 1)"
+check "an unknown name fails" "kelvane-cli: the project has no object named Lamp" \
+  "$("$CLI" project set "$work/o.kvx" Lamp TileX=4 "$work/x.kvx" 2>&1)"
+check "an empty name in a list is bad usage" 2 "$(status "$CLI" project fill "$work/o.kvx" 0 "$work/x.kvx" --objects 0,)"
+check "an index stays an index" 1 "$(status "$CLI" project set "$work/o.kvx" 2 TileX=4 "$work/x.kvx")"
+"$CLI" project set-mask "$work/o2.kvx" Armchair "$work/pic.bmp" "$work/o3.kvx"
+check "fill across objects by name" 0 "$(status "$CLI" project fill "$work/o3.kvx" Armchair "$work/o4.kvx" --objects Sofa,Armchair)"
+
+# The whole-picture adjustments refuse a mask; only masked filters take one.
+for f in balance rotate rotate-90 flip-h; do
+  check "filter $f refuses --mask" 2 "$(status "$CLI" filter $f "$work/pic.bmp" "$work/x.png" --mask "$work/pic.bmp")"
+done
+check "filter resize refuses --mask" 2 \
+  "$(status "$CLI" filter resize "$work/pic.bmp" "$work/x.png" --mask "$work/pic.bmp" --param width=2 --param height=2)"
+
+# Drapes that cannot show what the mask asks for say so on stderr (and still succeed).
+"$CLI" grid divide 2 2 0,0,1,1 1 1 "$work/corner.kvg"
+check "masked pixels outside every cell" "kelvane-cli: warning: 3 of the 4 masked pixels lie outside every grid cell: they get the plain colour" \
+  "$("$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/x.png" --grid "$work/corner.kvg" 2>&1)"
+check "a flat grid seen in perspective" 1 \
+  "$("$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/x.png" --fov 0.8 2>&1 | grep -c 'grid is flat')"
+"$CLI" grid from-json "$work/nan.json" "$work/keyed.kvg"
+check "a key no cell has" 1 \
+  "$("$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/x.png" --grid "$work/keyed.kvg" --fov 0.8 --key 5 2>&1 | grep -c 'material key 5')"
+check "a covered drape is silent" "" "$("$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/x.png" 2>&1)"
 
 # ---- Scenes: 3D models made into pictures and scene files, and their import ----
 scene="$work/scene"

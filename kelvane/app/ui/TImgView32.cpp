@@ -1,0 +1,237 @@
+#include "TImgView32.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "QtBitmap.h"
+#include "drape/KVXGridTools.h"
+
+namespace kelvane::ui {
+
+bool AllOpaque(const TBitmap32& b) {
+  const TColor32* p = b.Bits();
+  const size_t n = size_t(b.Width()) * b.Height();
+  TColor32 all = 0xFF000000u;
+  for (size_t i = 0; i < n; ++i) all &= p[i];
+  return all == 0xFF000000u;
+}
+
+namespace {
+
+// The visible part of an image-sized bitmap, drawn at the view's scale and offset.
+void DrawVisible(QPainter& p, const TViewState& v, const TBitmap32& b, bool opaque) {
+  if (b.Empty()) return;
+  const TRect src = v.VisibleImageRect();
+  if (src.Empty()) return;
+  const QImage image = WrapBitmap(b, opaque);
+  const TPointD a = v.BitmapToView(src.Left, src.Top), z = v.BitmapToView(src.Right, src.Bottom);
+  p.drawImage(QRectF(a.X, a.Y, z.X - a.X, z.Y - a.Y), image, QRectF(src.Left, src.Top, src.Width(), src.Height()));
+}
+
+QPointF ToView(const TViewState& v, TPoint q) {
+  const TPointD d = v.BitmapToView(q.x + 0.5, q.y + 0.5);
+  return {d.X, d.Y};
+}
+
+// The current grid in grid mode: cells and node handles at the option's size.
+void DrawGrid(QPainter& p, TKVXEditSession& s) {
+  const TMapGrid* g = s.Layer.Grid;
+  if (!g || g->Nodes.size() < 2) return;
+  const TViewState& v = s.View;
+  auto at = [&](int32_t i) {
+    const TMapNode& n = g->Nodes[size_t(i)];
+    const TPointD d = v.BitmapToView(NodeToPixel(n.X, s.Doc.Width), NodeToPixel(n.Y, s.Doc.Height));
+    return QPointF(d.X, d.Y);
+  };
+  const auto valid = [&](int32_t i) { return i >= 0 && size_t(i) < g->Nodes.size(); };
+  p.setOpacity(180.0 / 255);
+  p.setPen(QPen(QColor(0, 0, 255), 1));
+  for (const TMapCell& c : g->Cells) {
+    const int32_t k[4] = {c.TopLeft, c.TopRight, c.BottomRight, c.BottomLeft};
+    if (!valid(k[0]) || !valid(k[1]) || !valid(k[2]) || !valid(k[3])) continue;
+    for (int e = 0; e < 4; ++e) p.drawLine(at(k[e]), at(k[(e + 1) % 4]));
+  }
+  const int e = s.Options().NodeSize;
+  for (size_t i = 0; i < g->Nodes.size(); ++i) {
+    const QPointF c = at(int32_t(i));
+    const QRectF r(std::round(c.x()) - e, std::round(c.y()) - e, 2 * e, 2 * e);
+    p.fillRect(r, Qt::white);
+    p.setPen(Qt::black);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+  }
+  p.setOpacity(1);
+}
+
+// What a selection gesture shows while it is made, drawn inverted.
+void DrawFeedback(QPainter& p, TKVXEditSession& s) {
+  const TSelectionState& sel = s.Selection();
+  const TViewState& v = s.View;
+  p.save();
+  p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  p.setPen(QPen(Qt::white, 1));
+  p.setBrush(Qt::NoBrush);
+  if (sel.BandActive) {
+    const TRect r = NormalisedMarquee(sel.Start, sel.End);
+    const TPointD a = v.BitmapToView(r.Left, r.Top), b = v.BitmapToView(r.Right, r.Bottom);
+    const QRectF q(QPointF(a.X, a.Y), QPointF(b.X, b.Y));
+    if (sel.Tool == TSelectionTool::stEllipse)
+      p.drawEllipse(q);
+    else
+      p.drawRect(q);
+  } else if (!sel.Vertices.empty() &&
+             (sel.Tool == TSelectionTool::stPolygon || sel.Tool == TSelectionTool::stLasso)) {
+    QPainterPath path(ToView(v, sel.Vertices.front()));
+    for (size_t i = 1; i < sel.Vertices.size(); ++i) path.lineTo(ToView(v, sel.Vertices[i]));
+    if (sel.Tool == TSelectionTool::stPolygon) path.lineTo(ToView(v, sel.Pointer));
+    p.drawPath(path);
+  }
+  const TRect z = s.ZoomRectangle();
+  if (z.Width() != 0 || z.Height() != 0) {
+    p.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    p.drawRect(QRect(QPoint(z.Left, z.Top), QPoint(z.Right, z.Bottom)).normalized());
+  }
+  p.restore();
+}
+
+}  // namespace
+
+void PaintDocumentView(QPainter& p, TKVXEditSession& s, bool resultOpaque) {
+  const TViewState& v = s.View;
+  p.fillRect(QRect(0, 0, v.ViewWidth(), v.ViewHeight()), QColor(128, 128, 128));
+  // The result layer covers the base image; where it is opaque the base cannot show.
+  if (!resultOpaque) DrawVisible(p, v, s.Doc.Base, true);
+  DrawVisible(p, v, s.Doc.Result, resultOpaque);
+  if (s.SelectionLayerVisible() && !s.HideSelection() && !s.SelectionLayer().Empty())
+    p.drawImage(QPointF(-1, -1), WrapBitmap(s.SelectionLayer(), false));
+  if (s.Mode() == TWindowMode::Grid) DrawGrid(p, s);
+  DrawFeedback(p, s);
+}
+
+TImgView32::TImgView32(TKVXEditSession& session, QWidget* parent) : QAbstractScrollArea(parent), session_(session) {
+  setObjectName("TImgView32");
+  viewport()->setMouseTracking(true);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+  autoScroll_.setInterval(20);
+  connect(&autoScroll_, &QTimer::timeout, this, &TImgView32::AutoScroll);
+  autoScroll_.start();
+}
+
+void TImgView32::ImagesChanged() {
+  resultOpaque_ = AllOpaque(session_.Doc.Result) && session_.Doc.Result.Width() == session_.Doc.Base.Width() &&
+                  session_.Doc.Result.Height() == session_.Doc.Base.Height();
+  ViewChanged();
+}
+
+void TImgView32::ViewChanged() {
+  SyncScrollBars();
+  UpdateCursor();
+  viewport()->update();
+}
+
+void TImgView32::SyncScrollBars() {
+  const TViewState& v = session_.View;
+  syncing_ = true;
+  const int w = int(std::ceil(v.ImageWidth() * v.Scale())), h = int(std::ceil(v.ImageHeight() * v.Scale()));
+  horizontalScrollBar()->setRange(0, std::max(0, w - v.ViewWidth()));
+  horizontalScrollBar()->setPageStep(v.ViewWidth());
+  horizontalScrollBar()->setValue(int(std::lround(-std::min(0.0, v.OffsetX()))));
+  verticalScrollBar()->setRange(0, std::max(0, h - v.ViewHeight()));
+  verticalScrollBar()->setPageStep(v.ViewHeight());
+  verticalScrollBar()->setValue(int(std::lround(-std::min(0.0, v.OffsetY()))));
+  syncing_ = false;
+}
+
+void TImgView32::scrollContentsBy(int dx, int dy) {
+  if (syncing_) return;
+  session_.ScrollBy(-dx, -dy);
+}
+
+void TImgView32::paintEvent(QPaintEvent*) {
+  QPainter p(viewport());
+  PaintDocumentView(p, session_, resultOpaque_);
+}
+
+void TImgView32::resizeEvent(QResizeEvent* e) {
+  QAbstractScrollArea::resizeEvent(e);
+  session_.SetViewSize(viewport()->width(), viewport()->height());
+}
+
+TMouse TImgView32::ToMouse(const QMouseEvent* e) const {
+  TMouse m;
+  m.X = e->position().x();
+  m.Y = e->position().y();
+  m.Button = e->button() == Qt::RightButton    ? TMouseButton::Right
+             : e->button() == Qt::MiddleButton ? TMouseButton::Middle
+                                               : TMouseButton::Left;
+  m.Shift = e->modifiers() & Qt::ShiftModifier;
+  m.Ctrl = e->modifiers() & Qt::ControlModifier;
+  m.Alt = e->modifiers() & Qt::AltModifier;
+  return m;
+}
+
+void TImgView32::mousePressEvent(QMouseEvent* e) {
+  setFocus();
+  session_.MouseDown(ToMouse(e));
+}
+void TImgView32::mouseMoveEvent(QMouseEvent* e) { session_.MouseMove(ToMouse(e)); }
+void TImgView32::mouseReleaseEvent(QMouseEvent* e) { session_.MouseUp(ToMouse(e)); }
+void TImgView32::mouseDoubleClickEvent(QMouseEvent* e) { session_.DoubleClick(ToMouse(e)); }
+
+void TImgView32::wheelEvent(QWheelEvent* e) {
+  const int steps = e->angleDelta().y() / 120;
+  if (steps == 0) return;
+  session_.Wheel(steps, e->position().x(), e->position().y());
+  e->accept();
+}
+
+void TImgView32::keyPressEvent(QKeyEvent* e) {
+  const Qt::KeyboardModifiers m = e->modifiers();
+  session_.KeyDown(m & Qt::ShiftModifier, m & Qt::AltModifier, e->key() == Qt::Key_Delete);
+  UpdateCursor();
+  QAbstractScrollArea::keyPressEvent(e);
+}
+
+void TImgView32::keyReleaseEvent(QKeyEvent* e) {
+  session_.KeyUp();
+  const Qt::KeyboardModifiers m = e->modifiers();
+  // Releasing one modifier while another stays keeps that one's mode.
+  if (m & (Qt::ShiftModifier | Qt::AltModifier)) session_.KeyDown(m & Qt::ShiftModifier, m & Qt::AltModifier, false);
+  UpdateCursor();
+  QAbstractScrollArea::keyReleaseEvent(e);
+}
+
+void TImgView32::AutoScroll() {
+  const TSelectionState& sel = session_.Selection();
+  const bool gesture = session_.Mode() == TWindowMode::Selection &&
+                       (sel.BandActive || ((sel.Tool == TSelectionTool::stPolygon ||
+                                            sel.Tool == TSelectionTool::stLasso) && !sel.Vertices.empty()));
+  if (!gesture) return;
+  const QPoint c = viewport()->mapFromGlobal(QCursor::pos());
+  const int w = viewport()->width(), h = viewport()->height();
+  double dx = 0, dy = 0;
+  if (c.x() < 5) dx = c.x() - 6;
+  if (c.y() < 5) dy = c.y() - 6;
+  if (c.x() > w) dx = c.x() - w;
+  if (c.y() > h) dy = c.y() - h;
+  if (dx != 0 || dy != 0) session_.ScrollBy(dx, dy);
+}
+
+void TImgView32::UpdateCursor() {
+  Qt::CursorShape shape = Qt::ArrowCursor;
+  switch (session_.Mode()) {
+    case TWindowMode::Hand: shape = Qt::OpenHandCursor; break;
+    case TWindowMode::ZoomRegion: shape = Qt::CrossCursor; break;
+    case TWindowMode::Selection: shape = Qt::CrossCursor; break;
+    case TWindowMode::Grid: shape = Qt::SizeAllCursor; break;
+    default: break;
+  }
+  viewport()->setCursor(shape);
+}
+
+}  // namespace kelvane::ui

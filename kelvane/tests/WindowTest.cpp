@@ -1,0 +1,154 @@
+// Kelvane's real windows offscreen, with scripted dialogs and messages.
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include "ScriptedServices.h"
+#include "app/MainCommands.h"
+#include "app/ui/TKVXEditForm.h"
+#include "app/ui/TMainForm.h"
+#include "app/ui/TSTForm.h"
+#include "project/TKVXFile2.h"
+#include "raster/PictureFormats.h"
+
+using namespace kelvane;
+using namespace kelvane::ui;
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+private:
+  QTemporaryDir dir;
+  test::ScriptedWorld world;
+  std::unique_ptr<TMainForm> frame;
+
+  QString Picture(const QString& name, int w = 64, int h = 48) {
+    const QString path = dir.filePath(name);
+    TBitmap32 b(w, h, 0xFF808080u);
+    b.FillRect({10, 10, 30, 30}, 0xFFF0F0F0u);
+    if (!SavePicture(path.toStdString(), b).ok()) return {};
+    return path;
+  }
+  TKVXEditForm* Form() { return frame->ActiveForm(); }
+
+private Q_SLOTS:
+  void initTestCase() { RegisterKvxPictureFormat(); }
+
+  void init() {
+    world.messages = {};
+    world.prompt = {};
+    world.dialogs = {};
+    frame = std::make_unique<TMainForm>(nullptr);
+    TServices s = world.Services();
+    s.Progress = frame->ProgressWindow();
+    world.jobs.progress = nullptr;
+    frame->SetServices(s);
+    frame->resize(1000, 700);
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+  }
+  void cleanup() { frame.reset(); }
+
+  void menusCarryTheTableCaptionsAndKeys() {
+    QStringList top;
+    for (QAction* a : frame->menuBar()->actions()) top << a->text();
+    QCOMPARE(top, QStringList({"File", "Edit", "Selection", "Tools", "Texture", "Zoom", "Filters", "Options", "Window",
+                               "Help"}));
+    QCOMPARE(frame->Action("AFileSaveAs")->text(), QString("Save &As..."));
+    QCOMPARE(frame->Action("AFileSaveAs")->shortcut(), QKeySequence("Ctrl+S"));
+    QVERIFY(frame->Action("AFileSave")->shortcut().isEmpty());
+    QCOMPARE(frame->Action("ASelInvert")->shortcut(), QKeySequence("Ctrl+I"));
+    QVERIFY(frame->Action("AZoomIn")->shortcuts().first().toString().contains("Num"));
+    QCOMPARE(frame->Action("AFileOpen")->statusTip(), QString("Open a file"));
+    // Commands on a document wait for one.
+    QVERIFY(!frame->Action("AEditUndo")->isEnabled());
+    QVERIFY(frame->Action("AFileOpen")->isEnabled());
+  }
+
+  void theLongHintGoesToTheFirstPanel() {
+    QStatusTipEvent tip("Open a file");
+    QApplication::sendEvent(frame.get(), &tip);
+    QCOMPARE(frame->StatusPanel(0)->text(), QString("Open a file"));
+    QCOMPARE(frame->StatusPanel(0)->minimumWidth(), 450);
+  }
+
+  void aPictureOpensAsADocumentWithOneObject() {
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    QVERIFY(Form());
+    QCOMPARE(Form()->ObjectList()->count(), 1);
+    QCOMPARE(Form()->ObjectList()->item(0)->text(), QString("KVXObject0"));
+    QVERIFY(Form()->ObjectList()->item(0)->isSelected());
+    QVERIFY(frame->Action("AEditUndo")->isEnabled());
+    // New Object through the prompt, then renaming it in the list.
+    world.prompt.answers.push_back(std::string("Sofa"));
+    frame->Action("ASelNewObject")->trigger();
+    QCOMPARE(Form()->ObjectList()->count(), 2);
+    QCOMPARE(Form()->Session().CurrentIndex(), 1);
+    Form()->ObjectList()->item(1)->setText("Sofa seat");
+    QCOMPARE(QString::fromStdString(Form()->Session().RowCaption(1)), QString("Sofa seat"));
+  }
+
+  void theSelectWindowChoosesTools() {
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    QToolButton* rect = frame->SelectTools()->Button("aselectRectangle");
+    QTest::mouseClick(rect, Qt::LeftButton);
+    QCOMPARE(Form()->Session().Mode(), TWindowMode::Selection);
+    QCOMPARE(Form()->Session().Selection().Tool, TSelectionTool::stRectangle);
+    // A drag over the view selects.
+    TImgView32* view = Form()->View();
+    const TPointD a = Form()->Session().View.BitmapToView(12, 12), b = Form()->Session().View.BitmapToView(20, 20);
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(int(a.X), int(a.Y)));
+    QTest::mouseMove(view->viewport(), QPoint(int(b.X), int(b.Y)));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(int(b.X), int(b.Y)));
+    QCOMPARE(int(Form()->Session().CurrentMask()->Value(15, 15)), 255);
+    QVERIFY(Form()->Session().Modified());
+    // With two objects selected the selection buttons are off.
+    world.prompt.answers.push_back(std::string("Other"));
+    frame->Action("ASelNewObject")->trigger();
+    Form()->ObjectList()->selectAll();
+    QVERIFY(!frame->SelectTools()->Button("aselectRectangle")->isEnabled());
+    QVERIFY(frame->SelectTools()->Button("AMultiSelect")->isEnabled());
+  }
+
+  void theCloseQueryKeepsOrDropsTheWork() {
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    QMdiSubWindow* sub = frame->Mdi()->activeSubWindow();
+    QVERIFY(sub);
+    QVERIFY(sub->close());  // unmodified: closes without a question
+    QVERIFY(world.messages.asked.empty());
+
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    Form()->Session().SetModified(true);
+    world.messages.answers = {TAnswer::Cancel};
+    QVERIFY(!frame->Mdi()->activeSubWindow()->close());
+    QCOMPARE(QString::fromStdString(world.messages.asked.back()),
+             QString("Save chenges to document room.png before closing?"));
+    world.messages.answers = {TAnswer::Yes};
+    QVERIFY(frame->Mdi()->activeSubWindow()->close());
+    QVERIFY(QFile::exists(dir.filePath("room.kvx")));
+  }
+
+  void unknownFilesOpenNoWindow() {
+    QVERIFY(!frame->OpenFile(dir.filePath("notes.txt")));
+    QCOMPARE(frame->Mdi()->subWindowList().size(), 0);
+    QVERIFY(QString::fromStdString(world.messages.shown.back()).startsWith("Unknown File Type \""));
+  }
+
+  void optionsCancelKeepsEverything() {
+    TKVXOptions& o = frame->Session().Options;
+    o.NodeSize = 4;
+    QTimer::singleShot(0, [] {
+      QWidget* d = QApplication::activeModalWidget();
+      if (auto* spin = d ? d->findChild<QSpinBox*>() : nullptr) spin->setValue(9);
+      if (d) QMetaObject::invokeMethod(d, "reject", Qt::QueuedConnection);
+    });
+    frame->Action("AOptions")->trigger();
+    QCOMPARE(o.NodeSize, 4);
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "WindowTest.moc"
