@@ -74,7 +74,8 @@ void Import(benchmark::State& state, bool grouping) {
     doc.Height = kH;
     TSceneAnswers answers;
     answers.UseOld = false;
-    if (Status s = ImportScene(doc, kv, {.GroupByMaterials = grouping}, answers); !s) state.SkipWithError(s.error().c_str());
+    if (Status s = ImportScene(doc, kv, {.GroupByMaterials = grouping}, answers); !s)
+      state.SkipWithError(s.error().c_str());
     objects = doc.Objects.size();
   }
   state.counters["objects"] = double(objects);
@@ -90,7 +91,8 @@ void BM_IdentificationRender(benchmark::State& state) {
   TIdentificationMesh mesh;
   uint32_t colour = 1;
   for (const TSceneBlock& b : Blocks()) {
-    for (const TSceneTriangle& t : b.Triangles) mesh.Add(b.Vertices[size_t(t.A)], b.Vertices[size_t(t.B)], b.Vertices[size_t(t.C)], colour);
+    for (const TSceneTriangle& t : b.Triangles)
+      mesh.Add(b.Vertices[size_t(t.A)], b.Vertices[size_t(t.B)], b.Vertices[size_t(t.C)], colour);
     ++colour;
   }
   TBitmap32 target(kW, kH);
@@ -103,7 +105,8 @@ void BM_RenderPerspectiveBaseline(benchmark::State& state) {
   for (const TSceneBlock& b : Blocks()) {
     const auto base = int32_t(grid.Nodes.size());
     grid.Nodes.insert(grid.Nodes.end(), b.Vertices.begin(), b.Vertices.end());
-    for (const TSceneTriangle& t : b.Triangles) grid.Cells.push_back({t.A + base, t.B + base, t.C + base, t.C + base, 0, 0, 0});
+    for (const TSceneTriangle& t : b.Triangles)
+      grid.Cells.push_back({t.A + base, t.B + base, t.C + base, t.C + base, 0, 0, 0});
   }
   const TBitmap32 texture(64, 64, 0xFFC08040u);
   TBitmap32 target(kW, kH);

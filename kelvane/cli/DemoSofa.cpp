@@ -118,7 +118,7 @@ std::string WriteDemoSofa(const std::filesystem::path& dir) {
   const struct {
     const char* name;
     double r, g, b;
-  } materials[] = {{"Seat", 0.42, 0.40, 0.38}, {"Back", 0.42, 0.40, 0.38}, {"Arms", 0.46, 0.43, 0.40},
+  } materials[] = {{"Seat", 0.42, 0.40, 0.38},     {"Back", 0.42, 0.40, 0.38}, {"Arms", 0.46, 0.43, 0.40},
                    {"Cushions", 0.86, 0.84, 0.80}, {"Legs", 0.22, 0.14, 0.09}, {"Rug", 0.36, 0.42, 0.46}};
   for (const auto& m : materials) std::fprintf(mtl, "newmtl %s\nKd %.2f %.2f %.2f\n\n", m.name, m.r, m.g, m.b);
   std::fclose(mtl);

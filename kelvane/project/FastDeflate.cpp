@@ -107,7 +107,8 @@ void WriteHeader(BitWriter& w) {
 // Length codes 257..285: the first length of each and its extra bits.
 constexpr uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                      2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
 
 void PutCopy(BitWriter& w, size_t length) {
   size_t k = 28;
@@ -133,8 +134,8 @@ size_t RunEnd(std::span<const uint8_t> bytes, size_t i) {
 // bytes v, a' = a + n v and b' = b + n a + v n (n + 1) / 2.
 uint32_t AdlerOfRun(uint32_t adler, uint8_t value, uint64_t length) {
   const uint64_t a = adler & 0xFFFF, b = adler >> 16, n = length % kAdlerBase;
-  const uint64_t triangle = length % 2 == 0 ? (length / 2) % kAdlerBase * ((length + 1) % kAdlerBase)
-                                            : ((length + 1) / 2) % kAdlerBase * n;
+  const uint64_t triangle =
+      length % 2 == 0 ? (length / 2) % kAdlerBase * ((length + 1) % kAdlerBase) : ((length + 1) / 2) % kAdlerBase * n;
   const uint64_t a2 = (a + n * value) % kAdlerBase;
   const uint64_t b2 = (b + n * a + value * (triangle % kAdlerBase)) % kAdlerBase;
   return uint32_t(b2 << 16 | a2);

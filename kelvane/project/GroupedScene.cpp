@@ -6,7 +6,9 @@ namespace kelvane {
 
 bool PartsBelong(const TMatHead& a, const TMatHead& b, bool byName) {
   if (byName) return a.BlockName == b.BlockName;
-  auto joins = [](const TMatHead& x, const TMatHead& y) { return x.Flag == 1 && y.Flag == 0 && x.SubName == y.BlockName; };
+  auto joins = [](const TMatHead& x, const TMatHead& y) {
+    return x.Flag == 1 && y.Flag == 0 && x.SubName == y.BlockName;
+  };
   return (a.BlockName == b.BlockName && a.Flag == 0 && b.Flag == 0) || joins(a, b) || joins(b, a) ||
          (a.Flag == 1 && b.Flag == 1 && a.SubName == b.SubName);
 }

@@ -43,7 +43,8 @@ Status TSceneReader::Init() {
 }
 
 Status TSceneReader::Seek(uint64_t position) {
-  if (position > end_) return fail("Scene file " + name_ + ": position " + std::to_string(position) + " is past the end");
+  if (position > end_)
+    return fail("Scene file " + name_ + ": position " + std::to_string(position) + " is past the end");
   pos_ = position;
   return Ok{};
 }

@@ -42,7 +42,8 @@ TMapGrid BlockGrid(const TSceneBlock& b, int64_t key) {
   TMapGrid g;
   g.Nodes = b.Vertices;
   g.Cells.reserve(b.Triangles.size());
-  for (const TSceneTriangle& t : b.Triangles) g.Cells.push_back({t.A, t.B, t.C, t.C, 0, 0, key < 0 ? t.Sub : int32_t(key)});
+  for (const TSceneTriangle& t : b.Triangles)
+    g.Cells.push_back({t.A, t.B, t.C, t.C, 0, 0, key < 0 ? t.Sub : int32_t(key)});
   return g;
 }
 

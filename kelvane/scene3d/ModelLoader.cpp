@@ -3,6 +3,11 @@
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <assimp/DefaultLogger.hpp>
 #include <assimp/Importer.hpp>
@@ -11,12 +16,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <poll.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "raster/ByteStream.h"
 #include "raster/PictureFormats.h"
@@ -253,7 +253,9 @@ public:
     if (!b) return fail(b.error());
     return std::string(reinterpret_cast<const char*>(b->data()), b->size());
   }
-  Failure Damaged(const std::string& why) const { return fail("Model " + name_ + ": the reader sent damaged data (" + why + ")"); }
+  Failure Damaged(const std::string& why) const {
+    return fail("Model " + name_ + ": the reader sent damaged data (" + why + ")");
+  }
   size_t Remaining() const { return r_.remaining(); }
 
 private:
@@ -428,7 +430,8 @@ Result<TModel> LoadModel(const std::string& path, const TModelLoadOptions& optio
   std::string problem;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.TimeoutSeconds);
   for (uint8_t chunk[1 << 16];;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd p{fds[0], POLLIN, 0};
     const int ready = left.count() > 0 ? poll(&p, 1, int(std::min<int64_t>(left.count(), 1000))) : 0;
     if (ready < 0 && errno == EINTR) continue;

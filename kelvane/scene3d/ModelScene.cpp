@@ -81,7 +81,8 @@ Result<TView> ChooseView(const TModel& model, const TModelSceneOptions& o, const
       names += (names.empty() ? "" : ", ") + c.Name;
     }
     if (!camera)
-      return fail("The model has no camera " + o.Camera + (names.empty() ? " (it has none)" : " (it has " + names + ")"));
+      return fail("The model has no camera " + o.Camera +
+                  (names.empty() ? " (it has none)" : " (it has " + names + ")"));
   }
   if (camera) {
     const auto z = Unit({-camera->Direction[0], -camera->Direction[1], -camera->Direction[2]});
@@ -94,7 +95,7 @@ Result<TView> ChooseView(const TModel& model, const TModelSceneOptions& o, const
     // The picture's width spans the camera's horizontal angle; the scene's angle spans
     // the square of the longer side.
     const double h = camera->HorizontalFov;
-    v.FieldOfView = o.FieldOfView ? *o.FieldOfView
+    v.FieldOfView = o.FieldOfView      ? *o.FieldOfView
                     : h > 0 && h < 3.1 ? float(2 * std::atan(std::tan(h / 2) * longSide / o.Width))
                                        : kDefaultModelFov;
     return v;
@@ -179,8 +180,8 @@ Result<TModelScene> MakeModelScene(const TModel& model, const TModelSceneOptions
   return scene;
 }
 
-Status WriteModelScene(const std::string& modelPath, const std::string& picturePath,
-                       const TModelSceneOptions& options, std::vector<std::string>* warnings) {
+Status WriteModelScene(const std::string& modelPath, const std::string& picturePath, const TModelSceneOptions& options,
+                       std::vector<std::string>* warnings) {
   auto model = LoadModel(modelPath);
   if (!model) return fail(model.error());
   if (warnings) warnings->insert(warnings->end(), model->Warnings.begin(), model->Warnings.end());

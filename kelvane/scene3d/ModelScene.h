@@ -34,7 +34,7 @@ Result<TModelScene> MakeModelScene(const TModel& model, const TModelSceneOptions
 
 // LoadModel, MakeModelScene, then the picture at picturePath and its scene beside it
 // (the same path with ".kv"). Warnings about textures are added to `warnings`.
-Status WriteModelScene(const std::string& modelPath, const std::string& picturePath,
-                       const TModelSceneOptions& options, std::vector<std::string>* warnings = nullptr);
+Status WriteModelScene(const std::string& modelPath, const std::string& picturePath, const TModelSceneOptions& options,
+                       std::vector<std::string>* warnings = nullptr);
 
 }  // namespace kelvane

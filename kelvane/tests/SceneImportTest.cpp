@@ -7,11 +7,11 @@
 
 #include "TestSupport.h"
 #include "drape/OglRender.h"
+#include "project/FastDeflate.h"
 #include "project/GroupedScene.h"
 #include "project/KVScene.h"
-#include "project/FastDeflate.h"
-#include "project/Zlib.h"
 #include "project/SceneImport.h"
+#include "project/Zlib.h"
 #include "raster/FileIO.h"
 #include "scene3d/ModelScene.h"
 
@@ -161,7 +161,8 @@ TEST(SceneImport, OneObjectPerSubMaterialWithoutGrouping) {
     int32_t key;
     int64_t pixels;
     int x, y;
-  } expected[] = {{"Sofa - Fabric", 0, 16 * 16, 8, 8}, {"Sofa - Wood", 1, 16 * 32, 47, 39}, {"Wall - Paint", 0, 64 * 16, 0, 63}};
+  } expected[] = {
+      {"Sofa - Fabric", 0, 16 * 16, 8, 8}, {"Sofa - Wood", 1, 16 * 32, 47, 39}, {"Wall - Paint", 0, 64 * 16, 0, 63}};
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
     // Built items are in their swap files until used.
@@ -269,6 +270,18 @@ TEST(SceneImport, FailureKeepsTheDocument) {
   EXPECT_FALSE(std::filesystem::exists(GroupedScenePath(kv)));
 }
 
+TEST(SceneImport, RefusesMorePartsThanItMayMake) {
+  TempDir dir;
+  TSceneBlock many = Block("Many", {});
+  many.SubMaterials.resize(size_t(kMaxSceneParts) + 1, {"Sub", 0});
+  TKVXFile2 doc = PictureDocument();
+  Recorder q;
+  Status s = ImportScene(doc, WriteSceneFile(dir, {many}), {.GroupByMaterials = false}, q);
+  ASSERT_FALSE(s.ok());
+  EXPECT_NE(s.error().find("parts"), std::string::npos) << s.error();
+  EXPECT_EQ(doc.HighIndex(), 0);
+}
+
 // What users see: the perspective drape of an imported object's own grid lands on its
 // mask, up to the pixels on the mask's edge.
 TEST(SceneImport, MaskLinesUpWithThePerspectiveDrape) {
@@ -284,8 +297,8 @@ TEST(SceneImport, MaskLinesUpWithThePerspectiveDrape) {
   ASSERT_EQ(doc.HighIndex(), 0);
   TObjectView v = doc.GetObjectView(0);
   TBitmap32 drape(doc.Width, doc.Height);
-  ASSERT_TRUE(RenderPerspective(v.Grid, TBitmap32(1, 1, 0xFFFFFFFFu), drape, {}, 0xFF000000u, v.Param.FieldOfView, {})
-                  .ok());
+  ASSERT_TRUE(
+      RenderPerspective(v.Grid, TBitmap32(1, 1, 0xFFFFFFFFu), drape, {}, 0xFF000000u, v.Param.FieldOfView, {}).ok());
   auto edge = [&](int x, int y) {
     for (int dy = -1; dy <= 1; ++dy)
       for (int dx = -1; dx <= 1; ++dx)
@@ -313,7 +326,8 @@ std::string WriteModel(const TempDir& dir, const std::vector<std::pair<float, fl
   auto face = [&](const std::string& material, std::array<std::array<float, 3>, 4> corners) {
     mtl += "newmtl " + material + "\nKd 0.5 0.5 0.5\n";
     obj += "usemtl " + material + "\n";
-    for (auto& c : corners) obj += "v " + std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + "\n";
+    for (auto& c : corners)
+      obj += "v " + std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + "\n";
     obj += "f " + std::to_string(v + 1) + " " + std::to_string(v + 2) + " " + std::to_string(v + 3) + " " +
            std::to_string(v + 4) + "\n";
     v += 4;
@@ -397,6 +411,30 @@ TEST(ModelScene, AClosedCubeSeenFromTheFrontShowsOneFace) {
   const TMapNode& a = v.Grid2.Nodes[v.Grid2.Cells[0].TopLeft];
   const TMapNode& b = v.Grid2.Nodes[v.Grid2.Cells[0].TopRight];
   EXPECT_NE(a.U, b.U);
+}
+
+TEST(ModelScene, TexturesThatAreNoPictureFilesOnlyWarn) {
+  TempDir dir;
+  const std::string mtl = "newmtl Stream\nKd 1 1 1\nmap_Kd /dev/zero\n",
+                    obj = "mtllib t.mtl\nusemtl Stream\nv 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nf 1/1 2/2 3/3\n";
+  ASSERT_TRUE(WriteFileBytes(dir.file("t.mtl"), {reinterpret_cast<const uint8_t*>(mtl.data()), mtl.size()}).ok());
+  ASSERT_TRUE(WriteFileBytes(dir.file("t.obj"), {reinterpret_cast<const uint8_t*>(obj.data()), obj.size()}).ok());
+  auto m = LoadModel(dir.file("t.obj"));
+  ASSERT_TRUE(m.ok()) << m.error();
+  ASSERT_EQ(m->Warnings.size(), 1u);
+  EXPECT_NE(m->Warnings[0].find("/dev/zero"), std::string::npos) << m->Warnings[0];
+  EXPECT_TRUE(m->Materials[0].Texture.Empty());
+}
+
+TEST(ModelScene, DamagedReaderAnswersAreRefused) {
+  // status 0, then a material count far beyond the bytes sent
+  const std::vector<uint8_t> huge = {0, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0};
+  auto m = ReadModelMessage(huge, "m.obj");
+  ASSERT_FALSE(m.ok());
+  EXPECT_NE(m.error().find("damaged"), std::string::npos) << m.error();
+  const std::vector<uint8_t> said = {1, 3, 0, 0, 0, 'b', 'a', 'd'};
+  EXPECT_EQ(ReadModelMessage(said, "m.obj").error(), "Model m.obj: bad");
+  EXPECT_FALSE(ReadModelMessage({}, "m.obj").ok());
 }
 
 TEST(ModelScene, BrokenModelsGiveAMessage) {
