@@ -216,18 +216,20 @@ TEST(SceneImport, GroupingMergesBlocksOfOneName) {
   EXPECT_EQ(q.asked, std::vector<std::string>{kGroupByNamesQuestion});
   // Groups run from the last part back: the second "Sofa" takes the first.
   ASSERT_EQ(doc.HighIndex(), 1);
-  TObjectView sofa = doc.GetObjectView(0);
-  EXPECT_EQ(sofa.Param.Name, "Sofa");
-  EXPECT_EQ(sofa.Param.MaterialKey, 2);
-  EXPECT_EQ(sofa.Param.MaterialKey2, 2);
-  EXPECT_EQ(sofa.Grid.Nodes.size(), 8u);
-  ASSERT_EQ(sofa.Grid.Cells.size(), 4u);
-  EXPECT_EQ(sofa.Grid.Cells[3].TopLeft, 4);  // shifted past the first mesh's vertices
-  EXPECT_EQ(sofa.Grid.Cells[3].Key, 2);
-  EXPECT_EQ(MaskCount(sofa.Mask), 2 * 16 * 16);
-  EXPECT_EQ(sofa.Grid2.Nodes[5].U, 0.5f);
-  EXPECT_EQ(doc.GetObjectView(1).Param.Name, "Wall");
-  EXPECT_EQ(doc.GetObjectView(1).Param.MaterialKey, 3);
+  {
+    TObjectView sofa = doc.GetObjectView(0);
+    EXPECT_EQ(sofa.Param.Name, "Sofa");
+    EXPECT_EQ(sofa.Param.MaterialKey, 2);
+    EXPECT_EQ(sofa.Param.MaterialKey2, 2);
+    EXPECT_EQ(sofa.Grid.Nodes.size(), 8u);
+    ASSERT_EQ(sofa.Grid.Cells.size(), 4u);
+    EXPECT_EQ(sofa.Grid.Cells[3].TopLeft, 4);  // shifted past the first mesh's vertices
+    EXPECT_EQ(sofa.Grid.Cells[3].Key, 2);
+    EXPECT_EQ(MaskCount(sofa.Mask), 2 * 16 * 16);
+    EXPECT_EQ(sofa.Grid2.Nodes[5].U, 0.5f);
+    EXPECT_EQ(doc.GetObjectView(1).Param.Name, "Wall");
+    EXPECT_EQ(doc.GetObjectView(1).Param.MaterialKey, 3);
+  }  // the view goes before the objects are replaced
 
   // An old grouped file is offered and used as it is; "No" builds it again.
   ASSERT_TRUE(WriteFileBytes(GroupedScenePath(kv), WriteScene(kFov, std::vector{wall}, std::vector{wall})).ok());
@@ -250,6 +252,36 @@ TEST(GroupedScene, FlagsDecideWhenNotByName) {
   EXPECT_FALSE(PartsBelong(multiFabric, plainSofa, false));
   EXPECT_FALSE(PartsBelong(TMatHead{"Sofa", "Fabric", 0, 1}, plainSofa, false));
   EXPECT_TRUE(PartsBelong(TMatHead{"Sofa", "Fabric", 0, 1}, plainSofa, true));
+}
+
+// Not by name: a two-material block (flag 1) splits, each material joining the plain
+// block named after it; each merged block keeps only its part's triangles.
+TEST(GroupedScene, MergedBlocksKeepOnlyTheirPartsTriangles) {
+  TempDir dir;
+  TSceneBlock chair = Block("Chair", {"Wood", "Cloth"}, 1);
+  AddQuad(chair, 0, 0, 8, 8, -10, 0);
+  AddQuad(chair, 8, 0, 16, 8, -10, 1);
+  TSceneBlock wood = Block("Wood", {"Wood"});
+  AddQuad(wood, 0, 16, 8, 24, -10, 0);
+  const std::string kv = WriteSceneFile(dir, {chair, wood}), gkv = GroupedScenePath(kv);
+  ASSERT_TRUE(BuildGroupedScene(kv, gkv, false).ok());
+  auto r = TSceneReader::Open(gkv);
+  ASSERT_TRUE(r.ok()) << r.error();
+  ASSERT_EQ(r->BlockCount(), 2);  // Wood with the chair's wood; the chair's cloth alone
+  TSceneBlock b;
+  ASSERT_TRUE(r->ReadBlock(b).ok());
+  EXPECT_EQ(b.Name, "Wood");
+  EXPECT_EQ(b.Vertices.size(), 4u + 8u);
+  ASSERT_EQ(b.Triangles.size(), 4u);
+  EXPECT_EQ(b.Triangles[2], (TSceneTriangle{4, 5, 6, 0}));  // the chair's first quad, shifted
+  ASSERT_EQ(b.SubMaterials.size(), 1u);
+  ASSERT_TRUE(r->ReadBlock(b).ok());
+  EXPECT_EQ(b.Name, "Chair");
+  EXPECT_EQ(b.SubMaterials[0], (TSceneSubMaterial{"Cloth", 1}));
+  ASSERT_EQ(b.Triangles.size(), 2u);
+  EXPECT_EQ(b.Triangles[0], (TSceneTriangle{4, 5, 6, 0}));  // the cloth quad, sub-material 0 now
+  ASSERT_TRUE(r->ReadBlock(b).ok());
+  EXPECT_EQ(b.Vertices[0].U, 0.5f);  // the second mapping follows in the same grouping
 }
 
 TEST(SceneImport, FailureKeepsTheDocument) {
