@@ -59,17 +59,12 @@ int SceneFromModelCommand(const std::vector<std::string>& args) {
   if (const std::string size = TakeOption(a, "--size"); !size.empty()) {
     const size_t x = size.find('x');
     if (x == std::string::npos) throw UsageError("--size: expected WxH");
-    const int64_t w = ParseInteger(size.substr(0, x), "--size"), h = ParseInteger(size.substr(x + 1), "--size");
-    if (w < 1 || h < 1 || w > 16384 || h > 16384) throw UsageError("--size: each side 1..16384");
-    o.Width = int(w);
-    o.Height = int(h);
+    o.Width = int(ParseIntegerIn(size.substr(0, x), "--size W", 1, 16384));
+    o.Height = int(ParseIntegerIn(size.substr(x + 1), "--size H", 1, 16384));
   }
   o.Camera = TakeOption(a, "--camera");
-  if (const std::string fov = TakeOption(a, "--fov"); !fov.empty()) {
-    const double f = ParseReal(fov, "--fov");
-    if (!(f > 0.01 && f < 3.1)) throw UsageError("--fov: radians, 0.01..3.1");
-    o.FieldOfView = float(f);
-  }
+  if (const std::string fov = TakeOption(a, "--fov"); !fov.empty())
+    o.FieldOfView = float(ParseRealIn(fov, "--fov", 0.01, 3.1));
   Expect(a, 2, "MODEL OUT.png");
   const PictureFormat* format = PictureFormats::instance().find(LowerExtension(a[1]));
   if (!format || !format->write) throw UsageError("OUT: a .png, .bmp or .jpg picture");
