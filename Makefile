@@ -88,6 +88,7 @@ bench: build
 	$(BUILD)/bench/kelvane_drape_bench
 	$(BUILD)/bench/kelvane_scene_bench
 	$(BUILD)/bench/daubwell_frame_bench
+	$(BUILD)/bench/kelvane_app_bench
 
 # Each fuzz target for FUZZ_SECONDS, keeping its corpus under fuzz/corpus/.
 fuzz: deps

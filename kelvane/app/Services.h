@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../drape/GridTools.h"
 #include "../raster/Progress.h"
 #include "../raster/Result.h"
 #include "../raster/TBitmap32.h"
@@ -101,6 +102,7 @@ struct TServices {
   TBusyCursor* Cursor = nullptr;
   TJobRunner* Jobs = nullptr;
   TProgress* Progress = nullptr;
+  TDivideGridPrompt* DivideGrid = nullptr;  // the "Divide Grid" dialog
 };
 
 // The hourglass for a scope.

@@ -201,6 +201,8 @@ bool TKVXEditSession::SaveAs() {
 }
 
 bool TKVXEditSession::CanClose() {
+  // Work under way finishes first: a half-done fill or save is never thrown away.
+  if (Busy() && services_.Jobs) services_.Jobs->WaitAll();
   if (Busy()) return false;
   if (!modified_) return true;
   const TAnswer a = services_.Messages

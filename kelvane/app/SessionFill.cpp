@@ -223,14 +223,33 @@ void TKVXEditSession::LoadGrid() {
   if (!services_.Dialogs || !Layer.Grid) return;
   auto path = services_.Dialogs->OpenFile("KVX Map Grid (*.kvg)|*.kvg", ".kvg");
   if (!path) return;
-  History.RecordBefore(TSnapshotKind::Grid);
+  // The layer records the change in the history itself.
   if (Status s = Layer.LoadGridFile(*path); !s) {
     Message(s.error());
     return;
   }
-  History.RecordAfter(TSnapshotKind::Grid);
   SetModified(true);
   observer_->OverlayChanged();
+}
+
+void TKVXEditSession::GridToolButton(const TGridToolButton& b) {
+  if (mode_ != TWindowMode::Grid || Busy() || !Layer.Grid) return;
+  bool changed = false;
+  switch (b.Command) {
+    case TGridCommand::SetTool: Layer.SetTool(b.Tool); break;
+    case TGridCommand::ResetGrid: changed = Layer.ResetGrid(); break;
+    case TGridCommand::AddVertLine: changed = Layer.AddVertLine(); break;
+    case TGridCommand::AddHorLine: changed = Layer.AddHorLine(); break;
+    case TGridCommand::SaveGrid: SaveGrid(); break;
+    case TGridCommand::OpenTexture: LoadTexture(); break;
+    case TGridCommand::OpenGrid: LoadGrid(); break;
+    case TGridCommand::FitGridToSelection:
+      if (currentMask_) changed = Layer.FitGridToSelection(*currentMask_);
+      break;
+  }
+  if (changed) SetModified(true);
+  observer_->OverlayChanged();
+  observer_->ModeChanged();
 }
 
 void TKVXEditSession::SaveGrid() {

@@ -83,9 +83,14 @@ void TKVXEditSession::ImageSize(int width, int height, TStretchFilter filter) {
   observer_->ImageChanged();
 }
 
-void TKVXEditSession::GridEditBegin() {}
+void TKVXEditSession::GridEditBegin() {
+  if (mode_ == TWindowMode::Grid) Layer.BeginGridEdit();
+}
 
-void TKVXEditSession::GridEditEnd() { observer_->OverlayChanged(); }
+void TKVXEditSession::GridEditEnd() {
+  if (mode_ == TWindowMode::Grid) Layer.EndGridEdit();
+  observer_->OverlayChanged();
+}
 
 void TKVXEditSession::Undo() {
   if (Busy()) return;

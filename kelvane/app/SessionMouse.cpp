@@ -11,15 +11,32 @@ TPoint TKVXEditSession::ToBitmap(const TMouse& m) const {
   return {int(std::floor(p.X)), int(std::floor(p.Y))};
 }
 
+namespace {
+TGridMouse GridMouse(const TMouse& m, bool pressOrRelease) {
+  TGridMouse g;
+  g.Shift = m.Shift;
+  g.Alt = m.Alt;
+  g.Left = pressOrRelease ? m.Button == TMouseButton::Left : m.LeftHeld;
+  g.Right = pressOrRelease ? m.Button == TMouseButton::Right : m.RightHeld;
+  return g;
+}
+}  // namespace
+
 TColor32 TKVXEditSession::BasePixel(TPoint p) const { return Doc.Base.Inside(p.x, p.y) ? Doc.Base.Pixel(p.x, p.y) : 0; }
 
 void TKVXEditSession::MouseDown(const TMouse& m) {
   if (Busy()) return;
   const TPoint p = ToBitmap(m);
   switch (mode_) {
-    case TWindowMode::Grid:
-      History.RecordBefore(TSnapshotKind::Grid);
+    case TWindowMode::Grid: {
+      // The layer records each change of the grid in the history (before and after).
+      const TPointD b = View.ViewToBitmap(m.X, m.Y);
+      if (TKVXParamBlock* param = CurrentParam()) Layer.PreviewParam = *param;
+      Layer.PreviewColor = currentColor_;
+      Layer.MouseDown(b.X, b.Y, GridMouse(m, true));
+      observer_->OverlayChanged();
       return;
+    }
     case TWindowMode::ZoomRegion:
       if (m.Button != TMouseButton::Left || !m.NoModifiers()) return;
       zoomRect_ = {int(m.X), int(m.Y), int(m.X) + 1, int(m.Y) + 1};
@@ -82,6 +99,13 @@ void TKVXEditSession::MouseDown(const TMouse& m) {
 void TKVXEditSession::MouseMove(const TMouse& m) {
   const TPoint p = ToBitmap(m);
   switch (mode_) {
+    case TWindowMode::Grid: {
+      if (Busy()) return;
+      const TPointD b = View.ViewToBitmap(m.X, m.Y);
+      Layer.MouseMove(b.X, b.Y, GridMouse(m, false));
+      observer_->OverlayChanged();
+      return;
+    }
     case TWindowMode::ZoomRegion:
       if (!zoomDragging_) return;
       zoomRect_.Right = int(m.X);
@@ -117,10 +141,8 @@ void TKVXEditSession::MouseUp(const TMouse& m) {
   const TPoint p = ToBitmap(m);
   switch (mode_) {
     case TWindowMode::Grid:
-      if (!Busy()) {
-        History.RecordAfter(TSnapshotKind::Grid);
-        SetModified(true);
-      }
+      if (!Busy() && Layer.MouseUp()) SetModified(true);
+      observer_->OverlayChanged();
       return;
     case TWindowMode::ZoomRegion: {
       if (!zoomDragging_) return;

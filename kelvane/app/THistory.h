@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "../drape/GridTools.h"
 #include "../drape/KVXGridTools.h"
 #include "../raster/TByteMap.h"
 #include "../select/TMaskRecorder.h"
@@ -16,7 +17,7 @@ enum class TSnapshotKind : uint8_t { Mask = 0, Grid = 1 };
 // Snapshots belong to the object that was current when they were taken: making another
 // object current drops them, so an Undo can never write one object's mask or grid into
 // another.
-class THistory final : public TMaskRecorder {
+class THistory final : public TMaskRecorder, public TGridRecorder {
 public:
   static constexpr int kSlots = 10;
 
@@ -36,6 +37,8 @@ public:
   void RecordAfter(TSnapshotKind kind);
   void RecordMaskBefore() override { RecordBefore(TSnapshotKind::Mask); }
   void RecordMaskAfter() override { RecordAfter(TSnapshotKind::Mask); }
+  void RecordGridBefore() override { RecordBefore(TSnapshotKind::Grid); }
+  void RecordGridAfter() override { RecordAfter(TSnapshotKind::Grid); }
   // Move the position and restore the slot there, if it holds a snapshot. Return whether
   // something was restored.
   bool Undo();

@@ -25,7 +25,10 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
 }
 
 TKVXEditSession::TKVXEditSession(const TServices& services, TKVXOptions& options, TCashMarager* swapper)
-    : Doc(swapper), services_(services), options_(options), swapper_(swapper) {}
+    : Doc(swapper), services_(services), options_(options), swapper_(swapper) {
+  Layer.Recorder = &History;
+  Layer.DividePrompt = services.DivideGrid;
+}
 
 TKVXEditSession::~TKVXEditSession() {
   // The items go with the document; nothing may stay pinned by the window.
@@ -173,7 +176,10 @@ void TKVXEditSession::SetMode(TWindowMode mode) {
     sel_.Tool = TSelectionTool::stNone;
   }
   if (mode != TWindowMode::ZoomRegion) zoomDragging_ = false;
-  if (mode == TWindowMode::Grid) Layer.EnsureLattice();
+  if (mode == TWindowMode::Grid) {
+    Layer.ClearOverlay();
+    Layer.EnsureLattice();
+  }
   SynchroniseView();
   observer_->ModeChanged();
   observer_->OverlayChanged();
@@ -211,6 +217,9 @@ void TKVXEditSession::MakeCurrent() {
   currentTexture_ = &v.Texture;
   texturePreview_ = v.Texture;
   Layer.MaterialKey = v.Param.MaterialKey;
+  Layer.PreviewColor = currentColor_;
+  Layer.PreviewParam = v.Param;
+  Layer.SetTexture(texturePreview_.Empty() ? TBitmap32(1, 1, currentColor_) : texturePreview_);
   if (mode_ == TWindowMode::Grid) Layer.EnsureLattice();
   SynchroniseView();
   UpdateSelectionDisplay();
@@ -257,6 +266,11 @@ void TKVXEditSession::PickAt(double bx, double by, bool shift, bool ctrl) {
 void TKVXEditSession::SynchroniseView() {
   if (loading_) return;
   View.SetImageSize(Doc.Base.Width(), Doc.Base.Height());
+  if (mode_ == TWindowMode::Grid && Layer.Grid) {
+    Layer.NodeSize = options_.NodeSize;
+    Layer.ShowTextureWhenDrag = options_.ShowTextureWhenDrag;
+    Layer.UpdateViewMapping({View.OffsetX(), View.OffsetY(), View.Scale(), View.ViewWidth(), View.ViewHeight()});
+  }
   UpdateSelectionDisplay();
   observer_->ViewChanged();
 }

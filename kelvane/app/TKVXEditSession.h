@@ -24,7 +24,8 @@ enum class TMouseButton { Left, Right, Middle };
 // A mouse event in view pixels with the modifier keys held.
 struct TMouse {
   double X = 0, Y = 0;
-  TMouseButton Button = TMouseButton::Left;
+  TMouseButton Button = TMouseButton::Left;  // of a press or a release
+  bool LeftHeld = false, RightHeld = false;  // while moving
   bool Shift = false, Ctrl = false, Alt = false;
   bool NoModifiers() const { return !Shift && !Ctrl && !Alt; }
 };
@@ -156,6 +157,8 @@ public:
   void GetAntialiasedMask();
   void LoadGrid();
   void SaveGrid();
+  // A button of the grid tool window (grid mode only).
+  void GridToolButton(const TGridToolButton& button);
   void Undo();
   void Redo();
   void InvertSelection();

@@ -14,6 +14,7 @@
 #include "DrapeCommands.h"
 #include "FilterCommand.h"
 #include "Json.h"
+#include "GridPerspectiveCommand.h"
 #include "ProjectCommands.h"
 #include "SceneCommands.h"
 #include "SelectCommand.h"
@@ -261,6 +262,10 @@ const Command kCommands[] = {
     {"grid", "from-json", "grid from-json IN.json OUT.kvg", "a grid from the JSON of grid dump", gridFromJson},
     {"grid", "texcoords", "grid texcoords IN.kvg EUX EUY EUZ EKX EVX EVY EVZ EKY OUT.kvg",
      "U = X*EUX - Y*EUY + Z*EUZ + EKX and V likewise, coefficients in thousandths", cli::GridTexCoordsCommand},
+    {"grid", "perspective", "grid perspective W H X0,Y0 X1,Y1 X2,Y2 X3,Y3 COLS ROWS OUT.kvg",
+     "a lattice whose outline is the quadrilateral of the corners (top left, top right, bottom right,\n"
+     "bottom left, image pixels); interior nodes by the projective mapping",
+     cli::GridPerspectiveCommand},
 
     {"project", "new",
      "project new PICTURE OUT.kvx [--group-by-materials on|off] [--by-name yes|no] [--use-old yes|no]",

@@ -38,4 +38,15 @@ void GenLinearTexCoords(TMapGrid& grid, const TTexGenCoefficients& k) {
   }
 }
 
+bool TexGenAcceptsKey(char32_t key, char32_t decimalSeparator) {
+  return (key >= U'0' && key <= U'9') || key == decimalSeparator || key == U'\b' || key == U'-';
+}
+
+bool ApplyTexGen(TMapGrid& grid, const TTexGenTexts& texts) {
+  const auto k = ParseTexGenCoefficients(texts);
+  if (!k) return false;
+  GenLinearTexCoords(grid, *k);
+  return true;
+}
+
 }  // namespace kelvane

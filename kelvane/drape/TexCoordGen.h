@@ -2,6 +2,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "KVXGridTools.h"
 
@@ -23,5 +24,19 @@ std::optional<TTexGenCoefficients> ParseTexGenCoefficients(const std::array<std:
 // Every node gets U = a X - b Y + c Z + d and V = e X - f Y + g Z + h, each coefficient
 // being the typed value divided by 1000; the Y term is subtracted in both.
 void GenLinearTexCoords(TMapGrid& grid, const TTexGenCoefficients& k);
+
+// The "Gen Texture Coords" dialog: two lines of four edits, each after its label,
+// "U = X*" [eux] "+Y*" [euy] "+Z*" [euz] "+" [ekx] and the same for V; every edit starts
+// at "1".
+inline constexpr std::string_view kTexGenCaption = "Gen Texture Coords";
+inline constexpr std::string_view kTexGenLabels[8] = {"U = X*", "+Y*", "+Z*", "+", "V = X*", "+Y*", "+Z*", "+"};
+using TTexGenTexts = std::array<std::string, 8>;
+inline TTexGenTexts DefaultTexGenTexts() { return {"1", "1", "1", "1", "1", "1", "1", "1"}; }
+// Whether a key typed into an edit is taken: digits, the locale's decimal separator,
+// backspace and "-". Pasted text is not filtered; ApplyTexGen refuses what is no number.
+bool TexGenAcceptsKey(char32_t key, char32_t decimalSeparator);
+// The dialog's OK: new texture coordinates from the texts; false, changing nothing, when
+// one of them is not a number. The command fills afterwards in either case.
+bool ApplyTexGen(TMapGrid& grid, const TTexGenTexts& texts);
 
 }  // namespace kelvane

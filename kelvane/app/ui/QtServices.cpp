@@ -64,14 +64,14 @@ std::optional<std::string> TQtPrompt::Prompt(const std::string& title, const std
 // ---- file dialogs
 
 std::optional<std::string> TQtFileDialogs::OpenFile(const std::string& filter, const std::string&) {
-  const QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(filter));
+  const QString path = QFileDialog::getOpenFileName(parent_, "Open", QString(), QtFilter(filter));
   if (path.isEmpty()) return std::nullopt;
   return ToUtf8(path);
 }
 
 std::optional<std::string> TQtFileDialogs::SaveFile(const std::string& filter, const std::string& defaultExt,
                                                      const std::string& suggested) {
-  QFileDialog d(parent_, QString(), FromUtf8(suggested), QtFilter(filter));
+  QFileDialog d(parent_, "Save As", FromUtf8(suggested), QtFilter(filter));
   d.setAcceptMode(QFileDialog::AcceptSave);
   d.setOption(QFileDialog::DontConfirmOverwrite, false);
   QString ext = FromUtf8(defaultExt);

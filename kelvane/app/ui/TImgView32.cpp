@@ -9,7 +9,6 @@
 #include <cmath>
 
 #include "QtBitmap.h"
-#include "drape/KVXGridTools.h"
 
 namespace kelvane::ui {
 
@@ -38,32 +37,13 @@ QPointF ToView(const TViewState& v, TPoint q) {
   return {d.X, d.Y};
 }
 
-// The current grid in grid mode: cells and node handles at the option's size.
-void DrawGrid(QPainter& p, TKVXEditSession& s) {
-  const TMapGrid* g = s.Layer.Grid;
-  if (!g || g->Nodes.size() < 2) return;
-  const TViewState& v = s.View;
-  auto at = [&](int32_t i) {
-    const TMapNode& n = g->Nodes[size_t(i)];
-    const TPointD d = v.BitmapToView(NodeToPixel(n.X, s.Doc.Width), NodeToPixel(n.Y, s.Doc.Height));
-    return QPointF(d.X, d.Y);
-  };
-  const auto valid = [&](int32_t i) { return i >= 0 && size_t(i) < g->Nodes.size(); };
-  p.setOpacity(180.0 / 255);
-  p.setPen(QPen(QColor(0, 0, 255), 1));
-  for (const TMapCell& c : g->Cells) {
-    const int32_t k[4] = {c.TopLeft, c.TopRight, c.BottomRight, c.BottomLeft};
-    if (!valid(k[0]) || !valid(k[1]) || !valid(k[2]) || !valid(k[3])) continue;
-    for (int e = 0; e < 4; ++e) p.drawLine(at(k[e]), at(k[(e + 1) % 4]));
-  }
-  const int e = s.Options().NodeSize;
-  for (size_t i = 0; i < g->Nodes.size(); ++i) {
-    const QPointF c = at(int32_t(i));
-    const QRectF r(std::round(c.x()) - e, std::round(c.y()) - e, 2 * e, 2 * e);
-    p.fillRect(r, Qt::white);
-    p.setPen(Qt::black);
-    p.drawRect(r.adjusted(0, 0, -1, -1));
-  }
+// The object layer's overlay in grid mode: it covers the visible part of the image.
+void DrawGridOverlay(QPainter& p, TKVXEditSession& s) {
+  const TBitmap32& overlay = s.Layer.Overlay.Bitmap;
+  if (overlay.Empty()) return;
+  const TRect& r = s.Layer.OverlayRect;
+  p.setOpacity(TKVXLayer::kOverlayAlpha / 255.0);
+  p.drawImage(QPoint(r.Left, r.Top), WrapBitmap(overlay, false));
   p.setOpacity(1);
 }
 
@@ -108,7 +88,7 @@ void PaintDocumentView(QPainter& p, TKVXEditSession& s, bool resultOpaque) {
   DrawVisible(p, v, s.Doc.Result, resultOpaque);
   if (s.SelectionLayerVisible() && !s.HideSelection() && !s.SelectionLayer().Empty())
     p.drawImage(QPointF(-1, -1), WrapBitmap(s.SelectionLayer(), false));
-  if (s.Mode() == TWindowMode::Grid) DrawGrid(p, s);
+  if (s.Mode() == TWindowMode::Grid) DrawGridOverlay(p, s);
   DrawFeedback(p, s);
 }
 
@@ -169,6 +149,8 @@ TMouse TImgView32::ToMouse(const QMouseEvent* e) const {
   m.Button = e->button() == Qt::RightButton    ? TMouseButton::Right
              : e->button() == Qt::MiddleButton ? TMouseButton::Middle
                                                : TMouseButton::Left;
+  m.LeftHeld = e->buttons() & Qt::LeftButton;
+  m.RightHeld = e->buttons() & Qt::RightButton;
   m.Shift = e->modifiers() & Qt::ShiftModifier;
   m.Ctrl = e->modifiers() & Qt::ControlModifier;
   m.Alt = e->modifiers() & Qt::AltModifier;
@@ -179,7 +161,10 @@ void TImgView32::mousePressEvent(QMouseEvent* e) {
   setFocus();
   session_.MouseDown(ToMouse(e));
 }
-void TImgView32::mouseMoveEvent(QMouseEvent* e) { session_.MouseMove(ToMouse(e)); }
+void TImgView32::mouseMoveEvent(QMouseEvent* e) {
+  session_.MouseMove(ToMouse(e));
+  if (session_.Mode() == TWindowMode::Grid) UpdateCursor();
+}
 void TImgView32::mouseReleaseEvent(QMouseEvent* e) { session_.MouseUp(ToMouse(e)); }
 void TImgView32::mouseDoubleClickEvent(QMouseEvent* e) { session_.DoubleClick(ToMouse(e)); }
 
@@ -228,7 +213,9 @@ void TImgView32::UpdateCursor() {
     case TWindowMode::Hand: shape = Qt::OpenHandCursor; break;
     case TWindowMode::ZoomRegion: shape = Qt::CrossCursor; break;
     case TWindowMode::Selection: shape = Qt::CrossCursor; break;
-    case TWindowMode::Grid: shape = Qt::SizeAllCursor; break;
+    case TWindowMode::Grid:
+      shape = session_.Layer.Cursor == TGridCursor::Edge ? Qt::SizeAllCursor : Qt::ArrowCursor;
+      break;
     default: break;
   }
   viewport()->setCursor(shape);

@@ -308,6 +308,7 @@ void TKVXEditForm::ImageChanged() { view_->ImagesChanged(); }
 void TKVXEditForm::OverlayChanged() { view_->viewport()->update(); }
 
 void TKVXEditForm::ModeChanged() {
+  if (session_->Mode() == TWindowMode::Grid) Q_EMIT GridToolsWanted();
   ShowControls();
   view_->ViewChanged();
   Q_EMIT Changed();

@@ -38,6 +38,7 @@ Q_SIGNALS:
   // The caption, the modified mark or the enabled commands may have changed.
   void Changed();
   void SelectionToolsWanted();
+  void GridToolsWanted();
   // A command of the main window asked for from this window (the list's menu).
   void MainCommandWanted(const QString& id);
 

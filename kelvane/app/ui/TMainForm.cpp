@@ -23,6 +23,8 @@
 #include "QtBitmap.h"
 #include "TAboutBox.h"
 #include "TBalansForm.h"
+#include "TDivideGridForm.h"
+#include "TGTForm.h"
 #include "TImgSizeForm.h"
 #include "TKVXEditForm.h"
 #include "TKVXRotateDlgForm.h"
@@ -70,13 +72,20 @@ TMainForm::TMainForm(TCashMarager* swapper, QWidget* parent)
   setObjectName("TMainForm");
   setWindowTitle("Kelvane");
   setAcceptDrops(true);
-  services_ = {&messages_, &prompt_, &dialogs_, &clipboard_, &cursor_, &jobs_, progress_};
+  divide_ = new TDivideGridForm(this);
+  services_ = {&messages_, &prompt_, &dialogs_, &clipboard_, &cursor_, &jobs_, progress_, divide_};
   session_ = std::make_unique<TMainSession>(*this, services_, &settings_, &clipboard_, &scanner_);
   mdi_->setBackground(QColor(96, 100, 110));
   setCentralWidget(mdi_);
   selectTools_ = new TSTForm(
       [this](const QString& id) {
         if (TKVXEditForm* f = ActiveForm()) f->RunCommand(id);
+      },
+      this);
+  gridTools_ = new TGTForm(
+      [this](const TGridToolButton& b) {
+        if (TKVXEditSession* d = ActiveDocument()) d->GridToolButton(b);
+        RefreshCommands();
       },
       this);
   options_ = new TOptionsDlg(this);
@@ -210,6 +219,7 @@ void TMainForm::RefreshCommands() {
   }
   TKVXEditSession* d = ActiveDocument();
   selectTools_->Reflect(d);
+  gridTools_->Reflect(d);
   if (d) {
     status_[1]->setText(QString("%1 %").arg(std::lround(d->View.Scale() * 100)));
     status_[2]->setText(QString::number(d->Doc.Width));
@@ -266,6 +276,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
   session_->SaveSettings();
   progress_->hide();
   selectTools_->hide();
+  gridTools_->hide();
   e->accept();
 }
 
@@ -300,6 +311,12 @@ TKVXEditSession* TMainForm::NewDocument(const std::string& caption) {
     if (!selectTools_->isVisible()) {
       selectTools_->move(mapToGlobal(QPoint(8, 120)));
       selectTools_->show();
+    }
+  });
+  connect(form, &TKVXEditForm::GridToolsWanted, this, [this] {
+    if (!gridTools_->isVisible()) {
+      gridTools_->move(mapToGlobal(QPoint(width() - gridTools_->sizeHint().width() - 340, 120)));
+      gridTools_->show();
     }
   });
   connect(form, &TKVXEditForm::MainCommandWanted, this, [this](const QString& id) {
@@ -348,12 +365,21 @@ void TMainForm::Arrange(TArrange how) {
   }
 }
 
+QWidget* TMainForm::ToolWindow(TToolWindow w) const {
+  switch (w) {
+    case TToolWindow::SelectTools: return selectTools_;
+    case TToolWindow::GridTools: return gridTools_;
+    default: return nullptr;
+  }
+}
+
 void TMainForm::ToggleToolWindow(TToolWindow w) {
-  if (w == TToolWindow::SelectTools) selectTools_->setVisible(!selectTools_->isVisible());
+  if (QWidget* t = ToolWindow(w)) t->setVisible(!t->isVisible());
 }
 
 bool TMainForm::ToolWindowVisible(TToolWindow w) {
-  return w == TToolWindow::SelectTools && selectTools_->isVisible();
+  QWidget* t = ToolWindow(w);
+  return t && t->isVisible();
 }
 
 void TMainForm::ToggleDocumentPanels() {
@@ -361,6 +387,7 @@ void TMainForm::ToggleDocumentPanels() {
   if (!f) return;
   f->TogglePanels();
   selectTools_->setVisible(f->PanelsShown());
+  gridTools_->setVisible(f->PanelsShown());
 }
 
 void TMainForm::Exit() { close(); }

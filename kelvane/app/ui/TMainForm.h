@@ -17,6 +17,8 @@ namespace kelvane::ui {
 
 class TKVXEditForm;
 class TSTForm;
+class TGTForm;
+class TDivideGridForm;
 class TOptionsDlg;
 class TImgSizeForm;
 class TKVXRotateDlgForm;
@@ -38,6 +40,7 @@ public:
   TKVXEditForm* ActiveForm() const;
   TForm1* ProgressWindow() const { return progress_; }
   TSTForm* SelectTools() const { return selectTools_; }
+  TGTForm* GridTools() const { return gridTools_; }
   bool OpenFile(const QString& path);
   // Scripts and tests replace the platform services (before documents are opened).
   const TServices& Services() const { return services_; }
@@ -79,6 +82,7 @@ private:
   void AddRecent(const QString& path);
   void FillRecentMenu();
   TKVXEditForm* FormOf(TKVXEditSession& doc) const;
+  QWidget* ToolWindow(TToolWindow w) const;
 
   TForm1* progress_;
   TQtMessages messages_;
@@ -98,6 +102,8 @@ private:
   std::array<QLabel*, 5> status_{};
   QMenu* recent_ = nullptr;
   TSTForm* selectTools_ = nullptr;
+  TGTForm* gridTools_ = nullptr;
+  TDivideGridForm* divide_ = nullptr;
   TOptionsDlg* options_ = nullptr;
   TImgSizeForm* imageSize_ = nullptr;
   TKVXRotateDlgForm* rotate_ = nullptr;
