@@ -16,6 +16,7 @@
 #include "FilterCommand.h"
 #include "ProjectCommands.h"
 #include "SelectCommand.h"
+#include "TexlibCommands.h"
 #include "drape/KVXGridTools.h"
 #include "raster/FileIO.h"
 
@@ -58,7 +59,7 @@ const char* kUsage =
     "        [--transparency T] [--fov RADIANS] [--key K] [--quality Q] [--verbose] [render options]\n"
     "                                             the texture draped over the photo through the grid\n"
     "  batch IN.kvx --object N --textures DIR --out DIR [--quality Q] [--format jpg|png|bmp] [render options]\n"
-    "                                             one draped picture per texture file of DIR\n"
+    "                                             one draped picture per texture of DIR (or of a .kvt or .kvp)\n"
     "  demo DIR                                   a sample room, fabrics and the curtain's project; drapes it\n"
     "  render options: --sampling linear|nearest  --passes -1|2|3|4|8|15|24|66  --no-aa-render  --sharpen\n"
     "\n"
@@ -73,7 +74,9 @@ const char* kUsage =
     "        rectangle|ellipse --from X,Y --to X,Y    polygon|lasso --points X,Y;X,Y;...\n"
     "        wand --seed X,Y [--color RRGGBB] [--tolerance T]\n"
     "        color-range --color RRGGBB [--tolerance T]\n"
-    "        hsl-range --color RRGGBB [--dh 1..50] [--ds 0..1] [--dl 0..1]\n";
+    "        hsl-range --color RRGGBB [--dh 1..50] [--ds 0..1] [--dl 0..1]\n"
+    "\n"
+    "  texlib create|add|remove|list|extract|thumbnail ...  texture libraries (kelvane-cli texlib --help)\n";
 
 using cli::Failed;
 using cli::UsageError;
@@ -260,6 +263,7 @@ int main(int argc, char** argv) {
     if (words[0] == "batch") return cli::BatchCommand({words.begin() + 1, words.end()});
     if (words[0] == "filter") return cli::FilterCommand({words.begin() + 1, words.end()});
     if (words[0] == "select") return cli::SelectCommand({words.begin() + 1, words.end()});
+    if (words[0] == "texlib") return cli::TexlibCommand({words.begin() + 1, words.end()});
     throw UsageError("unknown command " + words[0]);
   } catch (const UsageError& e) {
     std::fprintf(stderr, "kelvane-cli: %s\n%s", e.what(), kUsage);

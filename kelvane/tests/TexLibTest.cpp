@@ -6,6 +6,7 @@
 #include "raster/FileIO.h"
 #include "raster/PictureFormats.h"
 #include "texlib/TKVXLibView.h"
+#include "texlib/TextureList.h"
 
 namespace kelvane {
 namespace {
