@@ -71,6 +71,7 @@ bench: build
 	$(BUILD)/bench/kelvane_filters_bench
 	$(BUILD)/bench/kelvane_select_bench
 	$(BUILD)/bench/kelvane_drape_bench
+	$(BUILD)/bench/kelvane_texlib_bench
 	$(BUILD)/bench/daubwell_frame_bench
 
 # Each fuzz target for FUZZ_SECONDS, keeping its corpus under fuzz/corpus/.
