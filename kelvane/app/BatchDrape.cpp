@@ -25,19 +25,20 @@ Result<std::vector<Source>> sourcesOf(const std::string& textures, TKVXLibView& 
   std::vector<Source> out;
   const std::string ext = LowerExtension(textures);
   std::error_code ec;
-  if (!fs::is_directory(textures, ec) && ext == "kvt") {
+  const bool folder = fs::is_directory(textures, ec);
+  if (!folder && ext == "kvt") {
     if (Status s = library.Open(textures); !s) return fail(s.error());
     const std::string stem = fs::path(textures).stem().string(), name = fs::path(textures).filename().string();
     for (size_t i = 0; i < library.Count(); ++i)
       out.push_back({name + ":" + std::to_string(i), stem + "-" + std::to_string(i), "", i});
   } else {
     std::vector<std::string> files;
-    if (!fs::is_directory(textures, ec) && ext == "kvp") {
+    if (folder) {
+      files = PicturesIn(textures);
+    } else if (ext == "kvp") {
       auto list = LoadTextureList(textures);
       if (!list) return fail(list.error());
       files = std::move(list.value());
-    } else if (fs::is_directory(textures, ec)) {
-      files = PicturesIn(textures);
     } else {
       return fail("cannot read the folder " + textures);
     }

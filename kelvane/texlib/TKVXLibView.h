@@ -9,7 +9,7 @@
 #include "../raster/FileIO.h"
 #include "../raster/Result.h"
 #include "../raster/TBitmap32.h"
-#include "TexLibRoots.h"
+#include "TexLibRoots.h"  // where the libraries that projects name are looked for
 
 namespace kelvane {
 
