@@ -84,6 +84,7 @@ bench: build
 	$(BUILD)/bench/kelvane_filters_bench
 	$(BUILD)/bench/kelvane_select_bench
 	$(BUILD)/bench/kelvane_drape_bench
+	$(BUILD)/bench/kelvane_texlib_bench
 	$(BUILD)/bench/daubwell_frame_bench
 	$(BUILD)/bench/kelvane_app_bench
 

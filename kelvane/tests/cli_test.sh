@@ -181,7 +181,7 @@ help_is "filter NAME" filter
 help_is "filter NAME" filter blur -h
 help_is "select TOOL" select
 help_is "select TOOL" select wand --seed
-check "a group lists its commands" 10 "$("$CLI" grid --help | grep -c '^kelvane-cli grid ')"
+check "a group lists its commands" 11 "$("$CLI" grid --help | grep -c '^kelvane-cli grid ')"
 check "a usage error is two lines" 2 "$("$CLI" grid lattice 0 3 "$work/x.kvg" 2>&1 | wc -l)"
 check "and says where the usage is" "run 'kelvane-cli grid lattice --help' for the usage" \
   "$("$CLI" grid lattice 0 3 "$work/x.kvg" 2>&1 | tail -n 1)"
