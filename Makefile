@@ -87,6 +87,7 @@ bench: build
 	$(BUILD)/bench/kelvane_select_bench
 	$(BUILD)/bench/kelvane_drape_bench
 	$(BUILD)/bench/kelvane_scene_bench
+	$(BUILD)/bench/kelvane_texlib_bench
 	$(BUILD)/bench/daubwell_frame_bench
 	$(BUILD)/bench/kelvane_app_bench
 

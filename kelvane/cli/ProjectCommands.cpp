@@ -132,6 +132,7 @@ int ProjectSetTextureCommand(const std::vector<std::string>& a) {
     t.LibraryIndex = int32_t(ParseInteger(a[2].substr(colon + 1), "library index"));
     bmp = TBitmap32();
     (void)t.Get();
+    if (Status s = t.FetchStatus(); !s) throw Failed(s.error());
   } else {
     bmp = LoadPictureOrFail(a[2]);
     t.FromLibrary = t.FromFile = false;

@@ -18,6 +18,7 @@
 #include "ProjectCommands.h"
 #include "SceneCommands.h"
 #include "SelectCommand.h"
+#include "TexlibCommands.h"
 #include "drape/KVXGridTools.h"
 #include "project/TKVXFile2.h"
 #include "raster/FileIO.h"
@@ -267,6 +268,19 @@ const Command kCommands[] = {
      "bottom left, image pixels); interior nodes by the projective mapping",
      cli::GridPerspectiveCommand},
 
+    {"texlib", "create", "texlib create OUT.kvt PICTURE|DIR...", "a library of the pictures (a folder: its pictures by name)",
+     cli::TexlibCreateCommand},
+    {"texlib", "add", "texlib add IN.kvt PICTURE|DIR... OUT.kvt", "the library with the pictures appended",
+     cli::TexlibAddCommand},
+    {"texlib", "remove", "texlib remove IN.kvt INDEX OUT.kvt", "the library without texture INDEX",
+     cli::TexlibRemoveCommand},
+    {"texlib", "list", "texlib list IN.kvt", "JSON: {\"count\":N,\"textures\":[{\"index\",\"format\",\"width\",\"height\"},...]}",
+     cli::TexlibListCommand},
+    {"texlib", "extract", "texlib extract IN.kvt INDEX OUT", "texture INDEX's picture file, byte for byte",
+     cli::TexlibExtractCommand},
+    {"texlib", "thumbnail", "texlib thumbnail IN.kvt INDEX OUT.png", "texture INDEX's 100 x 100 thumbnail",
+     cli::TexlibThumbnailCommand},
+
     {"project", "new",
      "project new PICTURE OUT.kvx [--group-by-materials on|off] [--by-name yes|no] [--use-old yes|no]",
      "a project of one object (\"KVXObject0\") over the picture; when PICTURE.kv lies beside it, one object per\n"
@@ -312,8 +326,10 @@ const Command kCommands[] = {
                  "(flat) or below pi, --quality 1..100") + kRenderOptions,
      cli::DrapeCommand},
     {"batch", "",
-     "batch IN.kvx --object OBJ --textures DIR --out DIR [--quality Q] [--format jpg|png|bmp] [render options]",
-     std::string("one draped picture per texture file of DIR") + kRenderOptions, cli::BatchCommand},
+     "batch IN.kvx --object OBJ --textures DIR|LIB.kvt|LIST.kvp --out DIR [--quality Q] [--format jpg|png|bmp]\n"
+     "      [render options]",
+     std::string("one draped picture per texture of the folder, library or list") + kRenderOptions,
+     cli::BatchCommand},
     {"demo", "", "demo DIR", "a sample room, fabrics and the curtain's project; drapes it", cli::DemoCommand},
 
     {"filter", "", "filter NAME PICTURE OUT [--mask M.png] [--param k=v ...]",
