@@ -61,6 +61,8 @@ demo: build
 	  --out $(DEMO_DIR)/kelvane/catalogue
 	@echo "The sample room is $(DEMO_DIR)/kelvane/room.png; the curtain draped with a tartan is"
 	@echo "$(DEMO_DIR)/kelvane/draped.png, and one picture per fabric is in $(DEMO_DIR)/kelvane/catalogue/."
+	@echo "A sofa modelled by the demo is $(DEMO_DIR)/kelvane/sofa.png, made with its scene sofa.kv; imported,"
+	@echo "its cushions are draped in $(DEMO_DIR)/kelvane/sofa-draped.png."
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -84,6 +86,8 @@ bench: build
 	$(BUILD)/bench/kelvane_filters_bench
 	$(BUILD)/bench/kelvane_select_bench
 	$(BUILD)/bench/kelvane_drape_bench
+	$(BUILD)/bench/kelvane_scene_bench
+	$(BUILD)/bench/kelvane_texlib_bench
 	$(BUILD)/bench/daubwell_frame_bench
 	$(BUILD)/bench/kelvane_app_bench
 

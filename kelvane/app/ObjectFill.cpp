@@ -15,6 +15,9 @@ Status CheckIndex(const TKVXFile2& doc, int index) {
   return Ok{};
 }
 
+// A library texture that could not be read drapes nothing: say so instead.
+Status TextureFetched(const TKVXFile2& doc, int index) { return doc.Objects[size_t(index)]->Texture->FetchStatus(); }
+
 TKVXLayer LayerFor(TKVXFile2& doc, TObjectView& view, const TDocumentFill& how) {
   TKVXLayer layer;
   layer.SetImageSize(doc.Width, doc.Height);
@@ -45,6 +48,7 @@ TFillInput InputFor(TKVXFile2& doc, TObjectView& view, const TByteMap* mask, con
 Status FillObject(TKVXFile2& doc, int index, const TDocumentFill& how) {
   if (Status s = CheckIndex(doc, index); !s) return s;
   TObjectView view = doc.GetObjectView(index);
+  if (Status s = TextureFetched(doc, index); !s) return s;
   TKVXLayer layer = LayerFor(doc, view, how);
   return DrapeFill(layer, InputFor(doc, view, &view.Mask, how), how.Progress);
 }
@@ -67,6 +71,7 @@ Status FillSelected(TKVXFile2& doc, int current, std::span<const int> selected, 
     objects.push_back({&v.Grid, v.Param.MaterialKey});
   }
   TObjectView view = doc.GetObjectView(current);
+  if (Status s = TextureFetched(doc, current); !s) return s;
   TKVXLayer layer = LayerFor(doc, view, how);
   layer.SetTexture(view.Texture);
   return DrapeFillMulti(layer, InputFor(doc, view, &unionMask, how), objects);

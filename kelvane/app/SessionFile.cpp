@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <map>
 
+#include "../project/SceneImport.h"
 #include "../raster/FileIO.h"
 #include "../raster/PictureFormats.h"
 #include "ProjectFromPicture.h"
@@ -42,10 +43,10 @@ std::string OpenPictureFilter() {
 
 // Reads the picture or the project off the interface thread into a document of its
 // own; the session takes it over when the work is done.
-class TLoadJob final : public TJob {
+class TLoadJob final : public TJob, TSceneQuestions {
 public:
   TLoadJob(TKVXEditSession& s, std::string path, Clock::time_point start, TCashMarager* swapper)
-      : s_(s), path_(std::move(path)), start_(start), doc_(swapper) {}
+      : s_(s), path_(std::move(path)), start_(start), doc_(swapper), groupByMaterials_(s.Options().GroupByMaterials) {}
 
   void Work(TProgress& progress) override {
     auto message = [&](const char* text) {
@@ -65,10 +66,21 @@ public:
     message("File Loaded...");
     NewProjectFromPicture(doc_, picture.value());
     message("KVX Objects Craeted...");
+    // A picture rendered from a 3D scene: one object per visible material part.
+    if (const std::string kv = SceneFileBeside(path_); !kv.empty())
+      if (Status st = ImportScene(doc_, kv, {groupByMaterials_}, *this, &progress); !st) sceneError_ = st.error();
+  }
+
+  // The import's questions go to the user (the message service answers from any thread).
+  bool Ask(const std::string& text) override {
+    TMessages* m = s_.Services().Messages;
+    return m && m->Ask(text, TButtons::YesNo) == TAnswer::Yes;
   }
 
   void Done() override {
     s_.AdoptLoaded(std::move(doc_), path_, error_.empty(), error_);
+    // A scene that cannot be imported leaves the picture with its one object.
+    if (!sceneError_.empty()) s_.Message(sceneError_);
     s_.FinishLoad(start_);
   }
 
@@ -77,7 +89,8 @@ private:
   std::string path_;
   Clock::time_point start_;
   TKVXFile2 doc_;
-  std::string error_;
+  bool groupByMaterials_;
+  std::string error_, sceneError_;
 };
 
 bool TKVXEditSession::Load(const std::string& path) {

@@ -92,19 +92,10 @@ void TKVXEditSession::GridEditEnd() {
   observer_->OverlayChanged();
 }
 
-void TKVXEditSession::Undo() {
+void TKVXEditSession::StepHistory(bool forward) {
   if (Busy()) return;
   GridEditBegin();
-  History.Undo();
-  GridEditEnd();
-  UpdateSelectionDisplay();
-  observer_->OverlayChanged();
-}
-
-void TKVXEditSession::Redo() {
-  if (Busy()) return;
-  GridEditBegin();
-  History.Redo();
+  forward ? History.Redo() : History.Undo();
   GridEditEnd();
   UpdateSelectionDisplay();
   observer_->OverlayChanged();

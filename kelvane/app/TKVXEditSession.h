@@ -159,8 +159,8 @@ public:
   void SaveGrid();
   // A button of the grid tool window (grid mode only).
   void GridToolButton(const TGridToolButton& button);
-  void Undo();
-  void Redo();
+  void Undo() { StepHistory(false); }
+  void Redo() { StepHistory(true); }
   void InvertSelection();
   void Deselect();
   void SelectAll();
@@ -247,6 +247,7 @@ private:
   // Around every change of the current grid: the overlay is erased and drawn again.
   void GridEditBegin();
   void GridEditEnd();
+  void StepHistory(bool forward);
   void CommitSelection();
   TPoint ToBitmap(const TMouse& m) const;
   TColor32 BasePixel(TPoint p) const;

@@ -8,6 +8,7 @@
 
 #include "CliErrors.h"
 #include "CliSupport.h"
+#include "DemoSofa.h"
 #include "app/ObjectFill.h"
 #include "project/TKVXFile2.h"
 #include "raster/PictureFormats.h"
@@ -215,6 +216,7 @@ int DemoCommand(const std::vector<std::string>& args) {
   SaveProjectOrFail(doc, (dir / "room.kvx").string());  // the room as the program opens it, draped
   doc.Result = room;
   SaveProjectOrFail(doc, (dir / "curtain.kvx").string());
+  SofaDemo(dir, fabric);
   std::printf("%s\n", (dir / "draped.png").c_str());
   return 0;
 }

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -12,6 +10,7 @@
 #include "CliErrors.h"
 #include "CliSupport.h"
 #include "ParamFields.h"
+#include "app/BatchDrape.h"
 #include "app/ObjectFill.h"
 #include "drape/DrapeFill.h"
 #include "drape/Jitter.h"
@@ -21,8 +20,6 @@
 
 namespace kelvane::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 // The words of a command split into positional arguments, flags and options with a value.
 class Args {
@@ -228,54 +225,33 @@ int BatchCommand(const std::vector<std::string>& words) {
   const auto textures = a.value("--textures");
   const auto out = a.value("--out");
   if (!objectText || !textures || !out) throw UsageError("batch needs --object, --textures and --out");
-  const std::string format = a.value("--format").value_or("jpg");
-  if (!PictureFormats::instance().find(format) || !PictureFormats::instance().find(format)->write)
+  TBatchDrape job;
+  job.Format = a.value("--format").value_or("jpg");
+  if (!PictureFormats::instance().find(job.Format) || !PictureFormats::instance().find(job.Format)->write)
     throw UsageError("--format: jpg, png or bmp");
-  const int q = quality(a);
+  job.Quality = quality(a);
+  job.Fill = renderOptions(a);
+  TFillReport fillReport;
+  job.Fill.Report = &fillReport;
+  job.Textures = *textures;
+  job.OutFolder = *out;
   TKVXFile2 doc;
   LoadProjectOrFail(doc, a.positional[0]);
-  const int index = ObjectIndex(doc, *objectText);
-  TDocumentFill how = renderOptions(a);
-  TFillReport report;
-  how.Report = &report;
-
-  std::error_code ec;
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(*textures, ec)) {
-    const std::string ext = entry.path().extension().string();
-    if (entry.is_regular_file() && ext != ".kvx" && PictureFormats::instance().canRead(entry.path().string()))
-      files.push_back(entry.path());
-  }
-  if (ec) throw Failed("cannot read the folder " + *textures + ": " + ec.message());
-  if (files.empty()) throw Failed("no picture files in " + *textures);
-  std::sort(files.begin(), files.end());
-  fs::create_directories(*out, ec);
-  if (ec) throw Failed("cannot make the folder " + *out + ": " + ec.message());
-
-  warnIfMaskEmpty(doc, index);
-  const TBitmap32 original = doc.Result;
-  TKVXTexture& item = *doc.Objects[size_t(index)]->Texture;
-  int failures = 0;
-  for (size_t k = 0; k < files.size(); ++k) {
-    const auto start = std::chrono::steady_clock::now();
-    const fs::path target = fs::path(*out) / (files[k].stem().string() + "." + format);
-    std::fprintf(stderr, "[%zu/%zu] %s", k + 1, files.size(), files[k].filename().c_str());
-    try {
-      item.Get() = LoadPictureOrFail(files[k].string());
-      item.FromLibrary = item.FromFile = false;
-      doc.Result = original;
-      if (Status s = FillObject(doc, index, how); !s) throw Failed(s.error());
-      SavePictureOrFail(target.string(), doc.Result, q);
-      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-      std::fprintf(stderr, " -> %s (%lld ms)\n", target.c_str(), (long long)ms.count());
-    } catch (const Failed& e) {
-      std::fprintf(stderr, ": %s\n", e.what());
-      ++failures;
-    }
-  }
+  job.Object = ObjectIndex(doc, *objectText);
+  warnIfMaskEmpty(doc, job.Object);
+  job.OnItem = [](const TBatchItem& item) {
+    std::fprintf(stderr, "[%zu/%zu] %s", item.Number, item.Total, item.Texture.c_str());
+    if (item.Error.empty())
+      std::fprintf(stderr, " -> %s (%lld ms)\n", item.Output.c_str(), (long long)item.Milliseconds);
+    else
+      std::fprintf(stderr, ": %s\n", item.Error.c_str());
+  };
+  auto report = BatchDrape(doc, job);
+  if (!report) throw Failed(report.error());
   // The grid and the mask are the same for every texture: one report says it.
-  printWarnings(report);
-  if (failures) throw Failed(std::to_string(failures) + " of " + std::to_string(files.size()) + " textures failed");
+  printWarnings(fillReport);
+  if (const size_t failures = report->Failures())
+    throw Failed(std::to_string(failures) + " of " + std::to_string(report->Items.size()) + " textures failed");
   return 0;
 }
 

@@ -6,7 +6,7 @@ namespace kelvane::cli {
 
 // drape PHOTO TEXTURE OUT [options]: one object over a picture, draped and written.
 int DrapeCommand(const std::vector<std::string>& args);
-// batch IN.kvx --object N --textures DIR --out DIR: one picture per texture file.
+// batch IN.kvx --object N --textures DIR|LIB.kvt|LIST.kvp --out DIR: one picture per texture.
 int BatchCommand(const std::vector<std::string>& args);
 // project fill IN.kvx OBJ OUT.kvx [--export PICTURE] [--objects A,B,...] [render options]
 int ProjectFillCommand(const std::vector<std::string>& args);

@@ -9,6 +9,7 @@
 #include "CodePage.h"
 #include "Json.h"
 #include "ParamFields.h"
+#include "SceneCommands.h"
 #include "drape/KVXGridTools.h"
 #include "project/TKVXFile2.h"
 #include "raster/PictureFormats.h"
@@ -25,10 +26,13 @@ void expect(const std::vector<std::string>& a, size_t n) {
 
 }  // namespace
 
-int ProjectNewCommand(const std::vector<std::string>& a) {
+int ProjectNewCommand(const std::vector<std::string>& args) {
+  std::vector<std::string> a = args;
+  TSceneOptions scene = TakeSceneOptions(a);
   expect(a, 2);
   TKVXFile2 doc;
   NewProjectFromPicture(doc, LoadPictureOrFail(a[0]));
+  ImportSceneBesideOrFail(doc, a[0], scene);
   SaveProjectOrFail(doc, a[1]);
   return 0;
 }
@@ -128,6 +132,7 @@ int ProjectSetTextureCommand(const std::vector<std::string>& a) {
     t.LibraryIndex = int32_t(ParseInteger(a[2].substr(colon + 1), "library index"));
     bmp = TBitmap32();
     (void)t.Get();
+    if (Status s = t.FetchStatus(); !s) throw Failed(s.error());
   } else {
     bmp = LoadPictureOrFail(a[2]);
     t.FromLibrary = t.FromFile = false;

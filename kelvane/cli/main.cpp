@@ -16,7 +16,9 @@
 #include "Json.h"
 #include "GridPerspectiveCommand.h"
 #include "ProjectCommands.h"
+#include "SceneCommands.h"
 #include "SelectCommand.h"
+#include "TexlibCommands.h"
 #include "drape/KVXGridTools.h"
 #include "project/TKVXFile2.h"
 #include "raster/FileIO.h"
@@ -266,7 +268,24 @@ const Command kCommands[] = {
      "bottom left, image pixels); interior nodes by the projective mapping",
      cli::GridPerspectiveCommand},
 
-    {"project", "new", "project new PICTURE OUT.kvx", "a project of one object (\"KVXObject0\") over the picture",
+    {"texlib", "create", "texlib create OUT.kvt PICTURE|DIR...", "a library of the pictures (a folder: its pictures by name)",
+     cli::TexlibCreateCommand},
+    {"texlib", "add", "texlib add IN.kvt PICTURE|DIR... OUT.kvt", "the library with the pictures appended",
+     cli::TexlibAddCommand},
+    {"texlib", "remove", "texlib remove IN.kvt INDEX OUT.kvt", "the library without texture INDEX",
+     cli::TexlibRemoveCommand},
+    {"texlib", "list", "texlib list IN.kvt", "JSON: {\"count\":N,\"textures\":[{\"index\",\"format\",\"width\",\"height\"},...]}",
+     cli::TexlibListCommand},
+    {"texlib", "extract", "texlib extract IN.kvt INDEX OUT", "texture INDEX's picture file, byte for byte",
+     cli::TexlibExtractCommand},
+    {"texlib", "thumbnail", "texlib thumbnail IN.kvt INDEX OUT.png", "texture INDEX's 100 x 100 thumbnail",
+     cli::TexlibThumbnailCommand},
+
+    {"project", "new",
+     "project new PICTURE OUT.kvx [--group-by-materials on|off] [--by-name yes|no] [--use-old yes|no]",
+     "a project of one object (\"KVXObject0\") over the picture; when PICTURE.kv lies beside it, one object per\n"
+     "visible part of that scene instead (grouped by default; the yes|no options answer the questions\n"
+     "\"Grouping by Material names?\" and \"Use Old File?\", both yes by default)",
      cli::ProjectNewCommand},
     {"project", "info", "project info IN.kvx",
      "JSON: size, every object's parameters, included pictures (names in UTF-8, numbers that are not finite null)",
@@ -293,6 +312,10 @@ const Command kCommands[] = {
      cli::ProjectFillCommand},
     {"project", "aa-mask", "project aa-mask IN.kvx OBJ OUT.kvx [--passes N]",
      "a scene object's mask: its visible part, antialiased", cli::ProjectAAMaskCommand},
+    {"project", "get-mask", "project get-mask IN.kvx OBJ OUT.png", "the object's mask as a grey picture",
+     cli::ProjectGetMaskCommand},
+    {"project", "get-grid", "project get-grid IN.kvx OBJ OUT.kvg [--second]",
+     "the object's grid (or its second grid) as a grid file", cli::ProjectGetGridCommand},
 
     {"drape", "",
      "drape PHOTO TEXTURE|- OUT [--grid G.kvg] [--mask M.png] [--color AARRGGBB] [--tile X,Y] [--rotate DEG]\n"
@@ -303,8 +326,10 @@ const Command kCommands[] = {
                  "(flat) or below pi, --quality 1..100") + kRenderOptions,
      cli::DrapeCommand},
     {"batch", "",
-     "batch IN.kvx --object OBJ --textures DIR --out DIR [--quality Q] [--format jpg|png|bmp] [render options]",
-     std::string("one draped picture per texture file of DIR") + kRenderOptions, cli::BatchCommand},
+     "batch IN.kvx --object OBJ --textures DIR|LIB.kvt|LIST.kvp --out DIR [--quality Q] [--format jpg|png|bmp]\n"
+     "      [render options]",
+     std::string("one draped picture per texture of the folder, library or list") + kRenderOptions,
+     cli::BatchCommand},
     {"demo", "", "demo DIR", "a sample room, fabrics and the curtain's project; drapes it", cli::DemoCommand},
 
     {"filter", "", "filter NAME PICTURE OUT [--mask M.png] [--param k=v ...]",
@@ -321,6 +346,12 @@ const Command kCommands[] = {
      "wand --seed X,Y [--color RRGGBB] [--tolerance 1..100];  color-range --color RRGGBB [--tolerance 1..100]\n"
      "hsl-range --color RRGGBB [--dh 1..50] [--ds 0..1] [--dl 0..1]",
      cli::SelectCommand},
+
+    {"scene", "from-model", "scene from-model MODEL OUT.png [--size WxH] [--camera NAME] [--fov RADIANS]",
+     "a shaded picture of a 3D model (OBJ, glTF, Collada, 3DS, FBX, PLY, ...) from its first or the named\n"
+     "camera, or from the front, and its scene file OUT.kv: one block per part, named after its material.\n"
+     "Default size 1200x900, --fov 0.01..3.1 across the square of the longer side",
+     cli::SceneFromModelCommand},
 };
 
 bool isHelp(std::string_view w) { return w == "--help" || w == "-h"; }

@@ -485,4 +485,136 @@ Status RenderMaskAA(std::span<const TSceneObject> objects, size_t index, float f
   return Ok{};
 }
 
+double SceneDegrees(float fieldOfView) { return double(fieldOfView) * 180.0 / 3.14; }
+
+void TIdentificationMesh::Add(const TMapNode& a, const TMapNode& b, const TMapNode& c, uint32_t color) {
+  for (const TMapNode* n : {&a, &b, &c}) Positions.insert(Positions.end(), {n->X, n->Y, n->Z});
+  Colors.push_back(color);
+}
+
+Status RenderIdentification(const TIdentificationMesh& mesh, float fieldOfView, TBitmap32& target,
+                            TProgress* progress) {
+  if (target.Empty()) return Ok{};
+  TOffscreenGL gl;
+  if (Status s = gl.Create(target.Width(), target.Height(), TOffscreenGL::Perspective); !s) return s;
+  const TViewport vp = PerspectiveViewport(target.Width(), target.Height());
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glClearDepth(1.0);
+  glDisable(GL_DITHER);  // the colours must come back exactly
+  glShadeModel(GL_FLAT);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glClearColor(0, 0, 0, 0);
+  const GLuint list = glGenLists(1);
+  glNewList(list, GL_COMPILE);
+  glBegin(GL_TRIANGLES);
+  const float* p = mesh.Positions.data();
+  for (uint32_t c : mesh.Colors) {
+    glColor4ub(RedComponent(c), GreenComponent(c), BlueComponent(c), 0);
+    glVertex3fv(p);
+    glVertex3fv(p + 3);
+    glVertex3fv(p + 6);
+    p += 9;
+  }
+  glEnd();
+  glEndList();
+  if (progress) progress->Begin("Identify parts", gl.TileCount(target));
+  gl.ForEachTile(target, vp, [&](const double* m) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(m);
+    gluPerspective(SceneDegrees(fieldOfView), 1.0, kNear, kFar);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glCallList(list);
+    if (progress) progress->Step();
+  });
+  glDeleteLists(list, 1);
+  if (progress) progress->End();
+  return Ok{};
+}
+
+Status RenderShaded(std::span<const TShadedMesh> meshes, float fieldOfView, TColor32 background, TBitmap32& target) {
+  if (target.Empty()) return Ok{};
+  TOffscreenGL gl;
+  if (Status s = gl.Create(target.Width(), target.Height(), TOffscreenGL::Accumulated); !s) return s;
+  const TViewport vp = PerspectiveViewport(target.Width(), target.Height());
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glShadeModel(GL_SMOOTH);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  SetClearColor(background, 1.0f);
+  glClearAccum(0, 0, 0, 0);
+  // The light sits in camera space (the model-view is the identity here).
+  const GLfloat light[] = {-0.45f, 0.55f, 0.70f, 0.0f}, diffuse[] = {0.78f, 0.78f, 0.78f, 1.0f},
+                ambient[] = {0.30f, 0.30f, 0.30f, 1.0f}, none[] = {0, 0, 0, 1};
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glLightfv(GL_LIGHT0, GL_POSITION, light);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+  glLightfv(GL_LIGHT0, GL_SPECULAR, none);
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);  // models do not agree on their windings
+  glEnable(GL_NORMALIZE);
+  glEnable(GL_COLOR_MATERIAL);
+  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+
+  std::vector<GLuint> textures(meshes.size(), 0);  // one per mesh, 0 for none
+  for (size_t k = 0; k < meshes.size(); ++k) {
+    const TShadedMesh& m = meshes[k];
+    if (m.Texture && !m.Texture->Empty() && m.TexCoords.size() * 3 == m.Positions.size() * 2)
+      textures[k] = UploadTexture(*m.Texture, m.Color, TTextureSampling::Linear);
+  }
+  const GLuint list = glGenLists(1);
+  glNewList(list, GL_COMPILE);
+  for (size_t k = 0; k < meshes.size(); ++k) {
+    const TShadedMesh& m = meshes[k];
+    const GLuint name = textures[k];
+    if (name) {
+      glEnable(GL_TEXTURE_2D);
+      glBindTexture(GL_TEXTURE_2D, name);
+    } else {
+      glDisable(GL_TEXTURE_2D);
+    }
+    glColor4ub(RedComponent(m.Color), GreenComponent(m.Color), BlueComponent(m.Color), 255);
+    const size_t vertices = m.Positions.size() / 3;
+    const bool normals = m.Normals.size() == m.Positions.size();
+    glBegin(GL_TRIANGLES);
+    for (uint32_t i : m.Indices) {
+      if (i >= vertices) continue;
+      if (normals) glNormal3fv(&m.Normals[3 * size_t(i)]);
+      if (name) glTexCoord2fv(&m.TexCoords[2 * size_t(i)]);
+      glVertex3fv(&m.Positions[3 * size_t(i)]);
+    }
+    glEnd();
+  }
+  glEndList();
+
+  // The eight-pass table lies in 0..1; moved by half a pixel it is centred on the pixel,
+  // as the identification render samples it.
+  const std::span<const TJitterPoint> jitter = JitterTable(8);
+  gl.ForEachTile(target, vp, [&](const double* m) {
+    glClear(GL_ACCUM_BUFFER_BIT);
+    for (const TJitterPoint& j : jitter) {
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      AccPerspective(m, SceneDegrees(fieldOfView), 1.0, kNear, kFar, j.dx - 0.5, j.dy - 0.5, 0, 0, 1, vp.Width,
+                     vp.Height);
+      glCallList(list);
+      glAccum(GL_ACCUM, 1.0f / float(jitter.size()));
+    }
+    glAccum(GL_RETURN, 1.0f);
+  });
+  glDeleteLists(list, 1);
+  for (GLuint name : textures)
+    if (name) glDeleteTextures(1, &name);
+  // The accumulation buffer returns alpha too; the picture is opaque.
+  for (int y = 0; y < target.Height(); ++y) {
+    TColor32* row = target.ScanLine(y);
+    for (int x = 0; x < target.Width(); ++x) row[x] |= 0xFF000000u;
+  }
+  return Ok{};
+}
+
 }  // namespace kelvane

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <span>
 #include <utility>
+#include <vector>
 
 #include "../raster/Progress.h"
 #include "../raster/Result.h"
@@ -85,5 +86,39 @@ void ShrinkTextureRows(const TBitmap32& texture, int width, int height, int y0, 
 
 // The passes RenderMaskAA runs for the option value.
 int MaskPassCount(int passes);
+
+// The vertical angle in degrees of the scene camera for a field of view in radians. The
+// scene files' exporter and the import take pi as 3.14, so pictures and masks agree.
+double SceneDegrees(float fieldOfView);
+
+// A scene's triangles in flat identification colours: three camera-space vertices
+// (x, y, z; Y up) and one colour 0x00RRGGBB per triangle.
+struct TIdentificationMesh {
+  std::vector<float> Positions;  // 9 per triangle
+  std::vector<uint32_t> Colors;  // 1 per triangle
+  void Add(const TMapNode& a, const TMapNode& b, const TMapNode& c, uint32_t color);
+  size_t Count() const { return Colors.size(); }
+};
+// Draws the triangles through the scene camera (the square viewport of
+// PerspectiveViewport, SceneDegrees, near 1, far 3e8, depth "less", no lighting and no
+// antialiasing) onto a target cleared to 0. Each pixel ends as exactly the colour of the
+// nearest triangle covering its centre, alpha 0, or 0 where none does. Y up: row 0 is
+// the top, as RenderPerspective draws the same vertices.
+Status RenderIdentification(const TIdentificationMesh& mesh, float fieldOfView, TBitmap32& target,
+                            TProgress* progress = nullptr);
+
+// One material's triangles for a shaded picture of a model, in camera space.
+struct TShadedMesh {
+  std::vector<float> Positions;  // 3 per vertex
+  std::vector<float> Normals;    // 3 per vertex
+  std::vector<float> TexCoords;  // 2 per vertex (0, 0 the texture's top left); may be empty
+  std::vector<uint32_t> Indices; // 3 per triangle
+  TColor32 Color = 0xFFFFFFFFu;  // multiplies the texture
+  const TBitmap32* Texture = nullptr;
+};
+// A picture of the meshes through the scene camera of RenderIdentification, lit by one
+// light from the upper left front (both sides of every face lit), antialiased by eight
+// jittered passes about each pixel's centre, on the background colour.
+Status RenderShaded(std::span<const TShadedMesh> meshes, float fieldOfView, TColor32 background, TBitmap32& target);
 
 }  // namespace kelvane

@@ -5,7 +5,7 @@
 
 #include "../raster/FileIO.h"
 #include "../raster/PictureFormats.h"
-#include "../texlib/TKVXLibView.h"
+#include "../texlib/TexLibRoots.h"
 #include "TCashMarager.h"
 #include "TempFiles.h"
 #include "Zlib.h"
@@ -299,12 +299,19 @@ TBitmap32& TKVXTexture::Get() {
   return data_;
 }
 
+Status TKVXTexture::FetchStatus() const {
+  std::lock_guard lock(Mutex());
+  return fetched_;
+}
+
 void TKVXTexture::Fetch() {
+  fetched_ = Ok{};
   if (FromLibrary && data_.Width() == 0) {
-    TKVXLibView lib;
-    if (lib.Open(TexLibFolder() + LibraryName).ok()) {
-      if (auto t = lib.LoadTexture(size_t(std::max(LibraryIndex, 0)))) data_ = std::move(t.value());
-    }
+    auto t = FetchLibraryTexture(LibraryName, LibraryIndex);
+    if (t)
+      data_ = std::move(t.value());
+    else
+      fetched_ = fail(t.error());
   }
   if (FromFile && data_.Width() == 0) {
     if (auto t = LoadPicture(FilePath)) data_ = std::move(t.value());

@@ -167,6 +167,9 @@ public:
   using TKVXCustomItem::TKVXCustomItem;
   // The bitmap, fetched from the library or the picture file when empty.
   TBitmap32& Get();
+  // Why the last fetch from the library gave no bitmap: the failure names the library
+  // and the texture. Ok when the fetch worked or none was needed.
+  Status FetchStatus() const;
 
   bool FromLibrary = false;
   bool FromFile = false;
@@ -182,6 +185,7 @@ protected:
 private:
   void Fetch();
   TBitmap32 data_;
+  Status fetched_ = Ok{};
 };
 
 // Reads a whole BMP file from the source, its length taken from its own header.

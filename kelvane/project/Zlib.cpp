@@ -4,15 +4,11 @@
 
 #include <algorithm>
 
+#include "FastDeflate.h"
+
 namespace kelvane {
 
-std::vector<uint8_t> Deflate9(std::span<const uint8_t> bytes) {
-  uLongf size = compressBound(uLong(bytes.size()));
-  std::vector<uint8_t> out(size);
-  if (compress2(out.data(), &size, bytes.data(), uLong(bytes.size()), 9) != Z_OK) return {};
-  out.resize(size);
-  return out;
-}
+std::vector<uint8_t> Deflate9(std::span<const uint8_t> bytes) { return DeflateQuick9(bytes); }
 
 Result<std::vector<uint8_t>> InflateExact(std::span<const uint8_t> stream, size_t size) {
   static constexpr const char* kError = "ZLib error: target buffer may be too small";

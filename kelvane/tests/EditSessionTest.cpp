@@ -7,6 +7,8 @@
 #include "app/DocumentCommands.h"
 #include "app/ProjectFromPicture.h"
 #include "app/TKVXEditSession.h"
+#include "project/KVScene.h"
+#include "project/SceneImport.h"
 #include "project/TKVXFile2.h"
 #include "raster/FileIO.h"
 #include "raster/PictureFormats.h"
@@ -109,6 +111,33 @@ TEST_F(SessionFixture, UnknownExtensionsAndBrokenFilesLeaveAUsableWindow) {
   EXPECT_EQ(world.messages.shown.back(), "Sorry Wrong File Format");
   EXPECT_EQ(s.Doc.HighIndex(), 0);
   EXPECT_TRUE(RunDocumentCommand(s, "AFillColor"));  // nothing to dereference, nothing breaks
+}
+
+TEST_F(SessionFixture, APictureWithItsSceneOpensWithOneObjectPerPart) {
+  // Two flat parts facing a 90-degree camera at depth 10: the left and right halves.
+  auto part = [](const char* name, float x0, float x1) {
+    TSceneBlock b;
+    b.Name = name;
+    b.SubMaterials.push_back({"Cloth", 0});
+    for (auto [x, y] : {std::pair{x0, 10.f}, {x1, 10.f}, {x1, -10.f}, {x0, -10.f}}) b.Vertices.push_back({x, y, -10, 0, 0});
+    b.Triangles = {{0, 1, 2, 0}, {0, 2, 3, 0}};
+    return b;
+  };
+  const std::vector<TSceneBlock> blocks = {part("Sofa", -10, 0), part("Chair", 0, 10)};
+  ASSERT_TRUE(WriteFileBytes(dir.file("room.kv"), WriteScene(90 * 3.14f / 180, blocks, blocks)).ok());
+  world.messages.answers = {TAnswer::Yes};  // grouping by material names
+  Open(64, 64);
+  EXPECT_EQ(world.messages.asked.front(), kGroupByNamesQuestion);
+  ASSERT_EQ(s.RowCount(), 2);  // the groups in the order of their names
+  EXPECT_EQ(s.RowCaption(0), "Chair");
+  EXPECT_EQ(s.RowCaption(1), "Sofa");
+  EXPECT_NE(s.Doc.SceneFieldOfView, 0);
+  EXPECT_EQ(s.Layer.FieldOfView, s.Doc.SceneFieldOfView);
+  EXPECT_EQ(s.CurrentMask()->Value(50, 30), 255);
+  EXPECT_EQ(s.CurrentMask()->Value(10, 30), 0);
+  // A scene document keeps its masks on Deselect.
+  s.Deselect();
+  EXPECT_EQ(s.CurrentMask()->Value(50, 30), 255);
 }
 
 TEST_F(SessionFixture, SaveOfAPictureWritesTheProjectBesideItWithoutAsking) {

@@ -181,7 +181,7 @@ help_is "filter NAME" filter
 help_is "filter NAME" filter blur -h
 help_is "select TOOL" select
 help_is "select TOOL" select wand --seed
-check "a group lists its commands" 10 "$("$CLI" grid --help | grep -c '^kelvane-cli grid ')"
+check "a group lists its commands" 11 "$("$CLI" grid --help | grep -c '^kelvane-cli grid ')"
 check "a usage error is two lines" 2 "$("$CLI" grid lattice 0 3 "$work/x.kvg" 2>&1 | wc -l)"
 check "and says where the usage is" "run 'kelvane-cli grid lattice --help' for the usage" \
   "$("$CLI" grid lattice 0 3 "$work/x.kvg" 2>&1 | tail -n 1)"
@@ -220,6 +220,65 @@ check "a flat grid seen in perspective" 1 \
 check "a key no cell has" 1 \
   "$("$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/x.png" --grid "$work/keyed.kvg" --fov 0.8 --key 5 2>&1 | grep -c 'material key 5')"
 check "a covered drape is silent" "" "$("$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/x.png" 2>&1)"
+
+# ---- Scenes: 3D models made into pictures and scene files, and their import ----
+scene="$work/scene"
+mkdir -p "$scene"
+cat > "$scene/two.mtl" <<'MTL'
+newmtl Red
+Kd 0.8 0.1 0.1
+newmtl Blue
+Kd 0.1 0.1 0.8
+MTL
+cat > "$scene/two.obj" <<'OBJ'
+mtllib two.mtl
+o Left
+usemtl Red
+v 0 0 0
+v 1 0 0
+v 1 1 0
+v 0 1 0
+f 1 2 3 4
+o Right
+usemtl Blue
+v 1.5 0 0
+v 2.5 0 0
+v 2.5 1 0
+v 1.5 1 0
+f 5 6 7 8
+OBJ
+check "scene from-model" 0 "$(status "$CLI" scene from-model "$scene/two.obj" "$scene/two.png" --size 160x90)"
+check "scene file beside the picture" yes "$([ -s "$scene/two.kv" ] && echo yes)"
+check "scene size usage" 2 "$(status "$CLI" scene from-model "$scene/two.obj" "$scene/x.png" --size 0x9)"
+check "scene picture must be a picture" 2 "$(status "$CLI" scene from-model "$scene/two.obj" "$scene/x.kv")"
+check "scene missing camera" "kelvane-cli: Model $scene/two.obj: The model has no camera Top (it has none)" \
+  "$("$CLI" scene from-model "$scene/two.obj" "$scene/x.png" --camera Top 2>&1)"
+check "project new imports the scene" '"Name":"Blue""Name":"Red"' \
+  "$("$CLI" project new "$scene/two.png" "$scene/two.kvx" && "$CLI" project info "$scene/two.kvx" | grep -o '"Name":"[^"]*"' | sort | tr -d '\n')"
+check "grouped file written" yes "$([ -s "$scene/two.gkv" ] && echo yes)"
+check "without grouping, names carry the sub-material" '"Name":"Red - Red"' \
+  "$("$CLI" project new "$scene/two.png" "$scene/t2.kvx" --group-by-materials off && "$CLI" project info "$scene/t2.kvx" | grep -o '"Name":"Red - Red"')"
+check "scene option values" 2 "$(status "$CLI" project new "$scene/two.png" "$scene/x.kvx" --by-name maybe)"
+check "project new has no other options" 2 "$(status "$CLI" project new "$scene/two.png" "$scene/x.kvx" --fast)"
+check "get-mask" 0 "$(status "$CLI" project get-mask "$scene/two.kvx" 0 "$scene/m0.png")"
+check "get-mask is the picture's size" "160 90" "$(identify -format '%w %h' "$scene/m0.png")"
+check "get-grid second" 0 "$(status "$CLI" project get-grid "$scene/two.kvx" 1 "$scene/g1.kvg" --second)"
+check "the second grid is the box mapping" 1 "$("$CLI" grid dump "$scene/g1.kvg" | grep -c '"cells":\[\[0,1,2,2')"
+check "get-grid of a missing object" 1 "$(status "$CLI" project get-grid "$scene/two.kvx" 7 "$scene/g.kvg")"
+head -c 20 "$scene/two.kv" > "$scene/cut.kv"
+cp "$scene/two.png" "$scene/cut.png"
+check "a cut scene file fails the import" 1 "$(status "$CLI" project new "$scene/cut.png" "$scene/cut.kvx" --group-by-materials off)"
+check "and writes no project" no "$([ -e "$scene/cut.kvx" ] && echo yes || echo no)"
+invalid=/usr/share/assimp/models/invalid
+if [ -d "$invalid" ]; then
+  for model in "$invalid"/*; do
+    out=$("$CLI" scene from-model "$model" "$scene/bad.png" 2>&1)
+    code=$?
+    check "broken model $(basename "$model")" "1 message" "$code $([ -n "$out" ] && echo message)"
+  done
+else
+  echo "skipped: no $invalid (Debian package assimp-testmodels)"
+fi
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -22,8 +22,17 @@ void OnInterfaceThread(const std::function<void()>& f) {
 
 // ---- messages
 
-void TQtMessages::Show(const std::string& text, TMessageKind kind) {
+void TQtMessages::Box(const std::function<void()>& show) {
   OnInterfaceThread([&] {
+    const bool hidden = aside_ && aside_->isVisible();
+    if (hidden) aside_->hide();
+    show();
+    if (hidden) aside_->show();
+  });
+}
+
+void TQtMessages::Show(const std::string& text, TMessageKind kind) {
+  Box([&] {
     const QString t = FromUtf8(text);
     switch (kind) {
       case TMessageKind::Information: QMessageBox::information(parent_, "Kelvane", t); break;
@@ -35,7 +44,7 @@ void TQtMessages::Show(const std::string& text, TMessageKind kind) {
 
 TAnswer TQtMessages::Ask(const std::string& text, TButtons buttons) {
   TAnswer answer = TAnswer::Cancel;
-  OnInterfaceThread([&] {
+  Box([&] {
     QMessageBox::StandardButtons b = QMessageBox::Ok;
     if (buttons == TButtons::YesNo) b = QMessageBox::Yes | QMessageBox::No;
     if (buttons == TButtons::YesNoCancel) b = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;

@@ -17,12 +17,14 @@ void OnInterfaceThread(const std::function<void()>& f);
 
 class TQtMessages final : public TMessages {
 public:
-  explicit TQtMessages(QWidget* parent) : parent_(parent) {}
+  // `aside` (the progress window, always on top) is put aside while a message shows.
+  explicit TQtMessages(QWidget* parent, QWidget* aside = nullptr) : parent_(parent), aside_(aside) {}
   void Show(const std::string& text, TMessageKind kind) override;
   TAnswer Ask(const std::string& text, TButtons buttons) override;
 
 private:
-  QPointer<QWidget> parent_;
+  void Box(const std::function<void()>& show);
+  QPointer<QWidget> parent_, aside_;
 };
 
 class TQtPrompt final : public TPrompt {

@@ -131,21 +131,16 @@ QWidget* TKVXEditForm::BuildSidePanel() {
     fields_[i] = new QSpinBox(objects);
     fields_[i]->setRange(0, 255);
     fields_[i]->setObjectName(QString(names[i]) + "Field");
-    connect(bars_[i], &QSlider::valueChanged, this, [this](int) {
-      if (updating_) return;
-      for (int k = 0; k < 3; ++k) {
-        const QSignalBlocker b(fields_[k]);
-        fields_[k]->setValue(bars_[k]->value());
-      }
-      OnColourEdited();
+    // A bar and its field show the same value; either one sets the colour.
+    connect(bars_[i], &QSlider::valueChanged, this, [this, i](int v) {
+      const QSignalBlocker b(fields_[i]);
+      fields_[i]->setValue(v);
+      if (!updating_) OnColourEdited();
     });
-    connect(fields_[i], &QSpinBox::valueChanged, this, [this](int) {
-      if (updating_) return;
-      for (int k = 0; k < 3; ++k) {
-        const QSignalBlocker b(bars_[k]);
-        bars_[k]->setValue(fields_[k]->value());
-      }
-      OnColourEdited();
+    connect(fields_[i], &QSpinBox::valueChanged, this, [this, i](int v) {
+      const QSignalBlocker b(bars_[i]);
+      bars_[i]->setValue(v);
+      if (!updating_) OnColourEdited();
     });
     row->addWidget(bars_[i], 1);
     row->addWidget(fields_[i]);

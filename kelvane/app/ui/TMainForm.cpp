@@ -63,7 +63,7 @@ QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.s
 TMainForm::TMainForm(TCashMarager* swapper, QWidget* parent)
     : QMainWindow(parent),
       progress_(new TForm1(this)),
-      messages_(this),
+      messages_(this, progress_),
       prompt_(this),
       dialogs_(this),
       jobs_(*progress_),
