@@ -113,6 +113,7 @@ void TKVXEditSession::AdoptLoaded(TKVXFile2&& doc, const std::string& path, bool
   currentTexture_ = nullptr;
   Layer.SetGrid(nullptr, 0);
   History.Reset();
+  reportedDamage_.clear();
   Doc = std::move(doc);
   if (ok) {
     documentName_ = savePath_ = path;
@@ -166,19 +167,35 @@ void TKVXEditSession::SetNameWithoutPath(const std::string& name) {
   observer_->StateChanged();
 }
 
-// Writes the project off the interface thread; the window waits, painting, for it.
+// Writes the project off the interface thread; the window waits, painting, for it. Parts
+// of the project that could not be read are written (empty) only when the user agrees.
 class TSaveJob final : public TJob {
 public:
   TSaveJob(TKVXEditSession& s, std::string path, bool& ok) : s_(s), path_(std::move(path)), ok_(ok) {}
-  void Work(TProgress& progress) override { status_ = s_.Doc.SaveToFile(path_, &progress); }
+  void Work(TProgress& progress) override {
+    TDamagedItems damaged = TDamagedItems::Refuse;
+    if (const std::string list = DamageList(s_.Doc.CheckItems()); !list.empty()) {
+      TMessages* m = s_.services_.Messages;
+      if (!m || m->Ask("These parts of the project could not be read:\n" + list +
+                           "Save anyway? They will be saved empty.",
+                       TButtons::YesNo) != TAnswer::Yes) {
+        cancelled_ = true;
+        return;
+      }
+      damaged = TDamagedItems::SaveEmpty;
+    }
+    status_ = s_.Doc.SaveToFile(path_, &progress, damaged);
+  }
   void Done() override {
     s_.JobFinished();
     if (s_.services_.Cursor) s_.services_.Cursor->SetBusy(false);
-    ok_ = status_.ok();
+    ok_ = !cancelled_ && status_.ok();
+    if (cancelled_) return;
     if (!ok_) {
       s_.Message(status_.error());
       return;
     }
+    s_.reportedDamage_.clear();
     s_.documentName_ = path_;
     s_.SetModified(false);
     s_.observer_->StateChanged();
@@ -188,8 +205,25 @@ private:
   TKVXEditSession& s_;
   std::string path_;
   bool& ok_;
+  bool cancelled_ = false;
   Status status_ = Ok{};
 };
+
+std::string DamageList(const std::vector<TItemDamage>& damage) {
+  std::string list;
+  for (const TItemDamage& d : damage) list += "  " + d.Text() + "\n";
+  return list;
+}
+
+void TKVXEditSession::ReportDamage() {
+  std::vector<TItemDamage> fresh;
+  for (TItemDamage& d : Doc.DamagedItems())
+    if (reportedDamage_.insert(d.Text()).second) fresh.push_back(std::move(d));
+  if (fresh.empty()) return;
+  Message("Parts of this project could not be read and are shown empty:\n" + DamageList(fresh) +
+              "Saving will ask before it writes them empty.",
+          TMessageKind::Warning);
+}
 
 bool TKVXEditSession::Save() {
   if (Busy()) return false;

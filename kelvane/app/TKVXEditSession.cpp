@@ -225,6 +225,7 @@ void TKVXEditSession::MakeCurrent() {
   UpdateSelectionDisplay();
   observer_->CurrentObjectChanged();
   observer_->OverlayChanged();
+  ReportDamage();
 }
 
 void TKVXEditSession::SetCurrentColor(TColor32 c) {

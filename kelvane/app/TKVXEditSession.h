@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -248,6 +249,8 @@ private:
   void GridEditBegin();
   void GridEditEnd();
   void StepHistory(bool forward);
+  // Says once which parts of the project could not be read so far.
+  void ReportDamage();
   void CommitSelection();
   TPoint ToBitmap(const TMouse& m) const;
   TColor32 BasePixel(TPoint p) const;
@@ -270,6 +273,7 @@ private:
   TColor32 currentColor_ = 0;
   bool modified_ = false;
   std::string documentName_, savePath_;
+  std::set<std::string> reportedDamage_;
 
   std::vector<bool> rowSelected_;
   int itemIndex_ = -1;
@@ -296,6 +300,9 @@ std::string SubmaterialKey(const std::string& name);
 std::string OpenPictureFilter();
 // The path with its extension replaced.
 std::string ReplaceExtension(const std::string& path, const std::string& extension);
+
+// The damaged parts of a project, one line each.
+std::string DamageList(const std::vector<TItemDamage>& damage);
 
 // The marching ants' phase is one for the whole program.
 TMarchingAnts& ProgramAnts();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "ScriptedServices.h"
@@ -195,6 +196,41 @@ TEST_F(SessionFixture, AProjectReopensWithItsObjects) {
   ASSERT_EQ(again.RowCount(), 2);
   EXPECT_EQ(again.RowCaption(1), "Curtain");
   EXPECT_EQ(again.CurrentMask()->Value(0, 5), 255);
+}
+
+TEST_F(SessionFixture, ADamagedProjectSaysSoAndSavesItEmptyOnlyWhenAllowed) {
+  Objects({"Sofa", "Curtain"});
+  ASSERT_TRUE(s.Save());
+  // Spoil a byte inside the second object's mask stream.
+  auto file = ReadFileBytes(dir.file("room.kvx")).value();
+  int64_t table, mask;
+  std::memcpy(&table, file.data() + file.size() - 16, 8);
+  std::memcpy(&mask, file.data() + table + kObjectRecordSize + 101, 8);
+  file[size_t(mask) + 16] ^= 0xFF;
+  ASSERT_TRUE(WriteFileBytes(dir.file("room.kvx"), file).ok());
+
+  TKVXEditSession again(world.Services(), options);
+  ASSERT_TRUE(again.Load(dir.file("room.kvx")));
+  world.messages.shown.clear();
+  again.SetListSelection({1}, 1);  // its mask is read now: the user is told, once
+  ASSERT_EQ(world.messages.shown.size(), 1u);
+  EXPECT_NE(world.messages.shown[0].find("object 1 \"Curtain\", mask"), std::string::npos) << world.messages.shown[0];
+  again.SetListSelection({0}, 0);
+  again.SetListSelection({1}, 1);
+  EXPECT_EQ(world.messages.shown.size(), 1u);
+
+  // A save asks first; No writes nothing and keeps the work unsaved.
+  again.SetModified(true);
+  world.messages.answers = {TAnswer::No};
+  EXPECT_FALSE(again.Save());
+  EXPECT_TRUE(again.Modified());
+  EXPECT_EQ(ReadFileBytes(dir.file("room.kvx")).value(), file);
+  world.messages.answers = {TAnswer::Yes};
+  EXPECT_TRUE(again.Save());
+  TKVXFile2 saved;
+  ASSERT_TRUE(saved.LoadFromFile(dir.file("room.kvx")).ok());
+  EXPECT_TRUE(saved.CheckItems().empty());
+  EXPECT_EQ(saved.GetObjectView(0).Mask.Value(0, 5), 255);  // the whole object is kept
 }
 
 TEST_F(SessionFixture, WithoutGroupByMaterialsAProjectAsksToGroup) {
