@@ -69,15 +69,16 @@ test: build
 
 # The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=address,undefined -DBUILD_BENCHMARKS=OFF
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+	  -DSANITIZE=address,undefined -DBUILD_BENCHMARKS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 ctest --output-on-failure -j $(JOBS)
 
 # The item swapper's threads under ThreadSanitizer.
 tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSANITIZE=thread -DBUILD_BENCHMARKS=OFF
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target kelvane_tests
-	TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/kelvane/kelvane_tests --gtest_filter='Swapper*'
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target kelvane_thread_tests
+	TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/kelvane/kelvane_thread_tests
 
 bench: build
 	$(BUILD)/bench/daubwell_bench
