@@ -19,10 +19,14 @@
 #include <QUrl>
 #include <cstdio>
 
+#include "HelpWindow.h"
 #include "canvas/CanvasView.h"
 #include "canvas/Lighting.h"
 #include "effects/Effects.h"
+#include "MenuIds.h"
 #include "files/BmpWriter.h"
+#include "files/PngWriter.h"
+#include "files/ReliefExport.h"
 #include "files/DocumentFlows.h"
 #include "files/ProgramFolders.h"
 
@@ -90,6 +94,7 @@ MainFrame::MainFrame(PaintSession& session, QWidget* parent)
   session_.engine.host = this;
   session_.engine.messages = messages_;
   askSize = [this](int w, int h) { return SizeDialog::ask(w, h, this); };
+  openPage = openWithDesktop;
 
   mdi_ = new QMdiArea(this);
   mdi_->setBackground(QColor(128, 120, 110));
@@ -149,7 +154,7 @@ FloatingWindow* MainFrame::createFloatingWindow(const QString& title) {
 }
 
 std::array<std::pair<int, FloatingWindow*>, 4> MainFrame::windowItems() const {
-  return {{{1100, tools_}, {1102, properties_}, {1101, colors_}, {1103, palette_}}};
+  return {{{menu::kToolsWindow, tools_}, {menu::kPropertiesWindow, properties_}, {menu::kColorsWindow, colors_}, {menu::kPaletteWindow, palette_}}};
 }
 
 QAction* MainFrame::addItem(QMenu* menu, int id, const QString& caption, std::function<void()> run) {
@@ -162,34 +167,34 @@ QAction* MainFrame::addItem(QMenu* menu, int id, const QString& caption, std::fu
 
 void MainFrame::buildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
-  addItem(file, 1000, "&New\tCtrl+N", [this] { newImage(); });
-  addItem(file, 1001, "&Open\tCtrl+O", [this] {
+  addItem(file, menu::kNew, "&New\tCtrl+N", [this] { newImage(); });
+  addItem(file, menu::kOpen, "&Open\tCtrl+O", [this] {
     if (openDocument(session_.doc, *dialogs_, *messages_)) session_.applyPreferences();
     updateUndoItems();
   });
-  addItem(file, 1005, "&Import Image", [this] { importImage(); });
-  addItem(file, 1002, "&Save\tCtrl+S", [this] { saveAs(session_.doc, *dialogs_, *messages_); });
-  addItem(file, 1004, "&Export Image", [this] { exportImage(); });
+  addItem(file, menu::kImportImage, "&Import Image", [this] { importImage(); });
+  addItem(file, menu::kSave, "&Save\tCtrl+S", [this] { saveAs(session_.doc, *dialogs_, *messages_); });
+  addItem(file, menu::kExportImage, "&Export Image", [this] { exportImage(); });
   file->addSeparator();
-  addItem(file, 1006, "&Page Setup", [this] { pageSetup(); });
-  addItem(file, 1007, "&Print\tCtrl+P", [this] { print(); });
+  addItem(file, menu::kPageSetup, "&Page Setup", [this] { pageSetup(); });
+  addItem(file, menu::kPrint, "&Print\tCtrl+P", [this] { print(); });
   file->addSeparator();
-  addItem(file, 1009, "E&xit", [this] { close(); });
+  addItem(file, menu::kExit, "E&xit", [this] { close(); });
 
   QMenu* edit = menuBar()->addMenu("&Edit");
-  addItem(edit, kUndoMenuId, "&Undo\tCtrl+Z", [this] {
+  addItem(edit, menu::kUndo, "&Undo\tCtrl+Z", [this] {
     session_.doc.undo(*messages_);
     updateUndoItems();
     requestRefresh();
   });
-  addItem(edit, kRedoMenuId, "&Redo\tCtrl+Y", [this] {
+  addItem(edit, menu::kRedo, "&Redo\tCtrl+Y", [this] {
     session_.doc.redo(*messages_);
     updateUndoItems();
     requestRefresh();
   });
 
   QMenu* view = menuBar()->addMenu("&View");
-  for (auto [id, caption] : {std::pair{1250, "&High Quality (slow)"}, {1252, "&Lighting"}}) {
+  for (auto [id, caption] : {std::pair{menu::kHighQuality, "&High Quality (slow)"}, {menu::kLighting, "&Lighting"}}) {
     QAction* a = addItem(view, id, caption, [this, id] { toggleDisplay(id); });
     a->setCheckable(true);
   }
@@ -197,21 +202,26 @@ void MainFrame::buildMenus() {
   for (const ZoomItem& z : kZoomItems) addItem(zoom, z.menuId, toQString(z.caption), [this, f = z.factor] { setZoom(f); });
 
   QMenu* image = menuBar()->addMenu("&Image");
-  addItem(image, 1280, "&Image Size", [this] { imageSize(); });
+  addItem(image, menu::kImageSize, "&Image Size", [this] { imageSize(); });
+  addItem(image, menu::kExportHeightMap, "Export Height Map...", [this] { exportRelief(menu::kExportHeightMap); });
+  addItem(image, menu::kExportNormalMap, "Export Normal Map...", [this] { exportRelief(menu::kExportNormalMap); });
+  image->addSeparator();
   QMenu* filters = menuBar()->addMenu("Filte&rs");
   QMenu* colours = filters->addMenu("&Colors");
   QMenu* paint = filters->addMenu("&Paint");
   QMenu* texture = filters->addMenu("&Texture");
-  auto menuFor = [&](int id) -> QMenu* {
-    switch (id) {
-      case 1305: case 1315: case 1320: case 1330: case 1335: return colours;
-      case 1500: case 1840: return paint;
-      case 1310: case 1845: case 1820: case 1300: case 1815: return texture;
-      case 1810: return image;
-      default: return filters;
+  auto menuFor = [&](EffectMenu m) -> QMenu* {
+    switch (m) {
+      case EffectMenu::Colors: return colours;
+      case EffectMenu::Paint: return paint;
+      case EffectMenu::Texture: return texture;
+      case EffectMenu::Image: return image;
+      case EffectMenu::Filters: break;
     }
+    return filters;
   };
-  for (const Effect& e : effects()) addItem(menuFor(e.menuId), e.menuId, toQString(e.caption), [this, id = e.menuId] {
+
+  for (const Effect& e : effects()) addItem(menuFor(e.menu), e.menuId, toQString(e.caption), [this, id = e.menuId] {
       runCommand(id);
     });
 
@@ -223,14 +233,14 @@ void MainFrame::buildMenus() {
   }
 
   QMenu* help = menuBar()->addMenu("&Help");
-  addItem(help, 1401, "&Daubwell Help", [this] { openHelp(QString()); });
-  addItem(help, 1403, "Daubwell on the &Web", [this] { openHelp("about"); });
+  addItem(help, menu::kHelp, "&Daubwell Help", [this] { openHelp(QString()); });
+  addItem(help, menu::kHomePage, "Daubwell on the &Web", [this] { openHelp("about"); });
   help->addSeparator();
-  addItem(help, 1400, "&About Daubwell..", [this] { showAbout(); });
+  addItem(help, menu::kAbout, "&About Daubwell..", [this] { showAbout(); });
 
   // Ctrl+N, O, S, P, Z and Y work from every window of the program, once per press.
-  for (auto [key, id] : {std::pair{"Ctrl+N", 1000}, {"Ctrl+O", 1001}, {"Ctrl+S", 1002}, {"Ctrl+P", 1007},
-                         {"Ctrl+Z", kUndoMenuId}, {"Ctrl+Y", kRedoMenuId}}) {
+  for (auto [key, id] : {std::pair{"Ctrl+N", menu::kNew}, {"Ctrl+O", menu::kOpen}, {"Ctrl+S", menu::kSave}, {"Ctrl+P", menu::kPrint},
+                         {"Ctrl+Z", menu::kUndo}, {"Ctrl+Y", menu::kRedo}}) {
     auto* s = new QShortcut(QKeySequence(key), this);
     s->setContext(Qt::ApplicationShortcut);
     s->setAutoRepeat(false);
@@ -259,8 +269,8 @@ void MainFrame::updateStatus() {
 }
 
 void MainFrame::updateUndoItems() {
-  actions_[kUndoMenuId]->setEnabled(session_.doc.history.menuEnabled(kUndoMenuId));
-  actions_[kRedoMenuId]->setEnabled(session_.doc.history.menuEnabled(kRedoMenuId));
+  actions_[menu::kUndo]->setEnabled(session_.doc.history.canUndo());
+  actions_[menu::kRedo]->setEnabled(session_.doc.history.canRedo());
 }
 
 void MainFrame::runCommand(int id) {
@@ -308,13 +318,15 @@ void MainFrame::canvasResized() {
   canvasWindow_->setFixedSize(size);
   canvasWindow_->move(kCanvasWindowOrigin);
   canvasWindow_->show();
+  // A large painting's first snapshot and first Undo find their memory ready.
+  session_.doc.history.prepareSpare(c.pixels.size());
   canvas_->update();
   updateStatus();
   updateUndoItems();  // a new, opened or restored painting
 }
 
 void MainFrame::toggleDisplay(int id) {
-  bool& flag = id == 1250 ? session_.prefs.highQuality : session_.prefs.lighting;
+  bool& flag = id == menu::kHighQuality ? session_.prefs.highQuality : session_.prefs.lighting;
   flag = !flag;
   actions_[id]->setChecked(flag);
   session_.applyPreferences();
@@ -340,7 +352,19 @@ void MainFrame::exportImage() {
   const auto path = dialogs_->savePath(kExportFilter);
   if (!path) return;
   relightAll(session_.doc.canvas);
-  if (!writeBmp(session_.doc.canvas.surface, *path)) messages_->show("Export failed!", "Error", MessageIcon::Error);
+  const QString name = QString::fromStdString(*path);
+  const bool written = name.endsWith(".png", Qt::CaseInsensitive) ? writePng(session_.doc.canvas.surface, *path).ok()
+                                                                   : writeBmp(session_.doc.canvas.surface, *path);
+  if (!written) messages_->show("Export failed!", "Error", MessageIcon::Error);
+}
+
+void MainFrame::exportRelief(int id) {
+  const bool heights = id == menu::kExportHeightMap;
+  const auto path = dialogs_->savePath(heights ? kHeightMapFilter : kNormalMapFilter);
+  if (!path) return;
+  const Canvas& c = session_.doc.canvas;
+  const Status s = heights ? writeHeightMap(c, *path) : writeNormalMap(c, *path);
+  if (!s) messages_->show("Export failed! " + s.error(), "Error", MessageIcon::Error);
 }
 
 void MainFrame::pageSetup() {
@@ -384,8 +408,10 @@ void MainFrame::openHelp(const QString& anchor) {
   }
   QUrl url = QUrl::fromLocalFile(page);
   if (!anchor.isEmpty()) url.setFragment(anchor);
-  QDesktopServices::openUrl(url);
-  showMinimized();
+  // The program stays as it is; a desktop without a viewer gets the page in our window.
+  if (openPage(url)) return;
+  if (!help_) help_ = new HelpWindow(this);
+  help_->showPage(url);
 }
 
 bool MainFrame::openFile(const QString& path) {
@@ -395,6 +421,19 @@ bool MainFrame::openFile(const QString& path) {
   return true;
 }
 
+void MainFrame::handOver(const QString& path) {
+  bringToFront();
+  if (!confirmDiscard(session_.doc, *dialogs_, *messages_)) return;
+  if (!openFile(path)) messages_->show(kLoadFailedText, "Error", MessageIcon::Error);
+}
+
+void MainFrame::bringToFront() {
+  // Only a minimised frame changes state; a maximised one stays maximised.
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+  raise();
+  activateWindow();
+}
+
 void MainFrame::loadListsAndPreferences() {
   const std::string dir = listFolder();
   if (!loadPalette(session_.palette, dir + "palette.dat") || session_.palette.count() == 0)
@@ -402,8 +441,8 @@ void MainFrame::loadListsAndPreferences() {
   if (!loadStrokes(session_.strokes, dir + "strokes.dat") || session_.strokes.count() == 0)
     session_.strokes = starterStrokes();
   session_.prefs = loadPreferences(dir + "prefs.dat");
-  actions_[1250]->setChecked(session_.prefs.highQuality);
-  actions_[1252]->setChecked(session_.prefs.lighting);
+  actions_[menu::kHighQuality]->setChecked(session_.prefs.highQuality);
+  actions_[menu::kLighting]->setChecked(session_.prefs.lighting);
   session_.applyPreferences();
   selectBrush(session_.palette, session_.palette.selected, session_.engine);
   session_.engine.brush.size = 30;
@@ -420,9 +459,14 @@ void MainFrame::loadListsAndPreferences() {
 
 void MainFrame::saveListsAndPreferences() {
   const std::string dir = listFolder();
-  savePalette(session_.palette, dir + "palette.dat");
-  saveStrokes(session_.strokes, dir + "strokes.dat");
-  savePreferences(session_.prefs, dir + "prefs.dat");
+  // Each is tried; a failure is said, not dropped.
+  const Status results[] = {savePalette(session_.palette, dir + "palette.dat"),
+                            saveStrokes(session_.strokes, dir + "strokes.dat"),
+                            savePreferences(session_.prefs, dir + "prefs.dat")};
+  std::string failed;
+  for (const Status& r : results)
+    if (!r) failed += "\n" + r.error();
+  if (!failed.empty()) messages_->show(kListsNotSavedText + failed, "Error", MessageIcon::Error);
 }
 
 // ---- the main loop ----
@@ -503,10 +547,17 @@ void MainFrame::handDrag() {
   const QPoint now = QCursor::pos();
   canvasWindow_->move(canvasWindow_->pos() + (now - handAnchor_));
   handAnchor_ = now;
+  // What the move uncovers is painted at once, not left to the next full repaint.
+  canvas_->update();
+  mdi_->viewport()->update();
 }
 
+// A stroke under way when Space goes down or up ends there: while Space is held only the
+// hand acts, and a hand stroke never turns into a dab of the tool given back (which no
+// snapshot was taken for).
 void MainFrame::spacePressed() {
   if (toolBeforeSpace_ >= 0) return;
+  canvasRelease();
   toolBeforeSpace_ = session_.engine.brush.tool;
   session_.engine.brush.tool = int(ToolId::Hand);
   session_.engine.stroke.working.tool = int(ToolId::Hand);
@@ -515,6 +566,7 @@ void MainFrame::spacePressed() {
 
 void MainFrame::spaceReleased() {
   if (toolBeforeSpace_ < 0) return;
+  canvasRelease();
   session_.engine.brush.tool = toolBeforeSpace_;
   session_.engine.stroke.working.tool = toolBeforeSpace_;
   toolBeforeSpace_ = -1;
@@ -540,9 +592,13 @@ bool MainFrame::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void MainFrame::closeEvent(QCloseEvent* e) {
+  // Yes with a cancelled or failed save keeps the program open: the painting is not lost.
   if (session_.doc.modified &&
-      messages_->ask(kSaveChangesText, "Save Changes?", MessageButtons::YesNo, MessageIcon::Question) == Answer::Yes)
-    saveAs(session_.doc, *dialogs_, *messages_);
+      messages_->ask(kSaveChangesText, "Save Changes?", MessageButtons::YesNo, MessageIcon::Question) == Answer::Yes &&
+      !saveAs(session_.doc, *dialogs_, *messages_)) {
+    e->ignore();
+    return;
+  }
   loop_.stop();
   saveListsAndPreferences();
   if (qEnvironmentVariableIsSet("DAUBWELL_FRAME_STATS") && stats_.paintingFrames > 0)

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@
 namespace daubwell {
 
 class MainFrame;
+class HelpWindow;
 
 // The canvas window: the painting at the zoom, and the mouse that paints it.
 class CanvasWidget : public QWidget {
@@ -51,6 +53,10 @@ public:
   void saveListsAndPreferences();
   // Opens a painting without questions (command line, dropped file, second instance).
   bool openFile(const QString& path);
+  // A file handed over by a second instance: asks about unsaved changes as Open does,
+  // opens it, and brings the frame to the front in the size and place it had.
+  void handOver(const QString& path);
+  void bringToFront();
 
   QAction* action(int menuId) const { return actions_.value(menuId); }
   CanvasWidget* canvasWidget() const { return canvas_; }
@@ -66,6 +72,8 @@ public:
   // The platform services; tests give scripted ones.
   void setServices(Messages& messages, FileDialogs& dialogs);
   std::function<std::optional<std::pair<int64_t, int64_t>>(int, int)> askSize;
+  std::function<bool(const QUrl&)> openPage;  // the desktop's viewer; false when it has none
+  HelpWindow* helpWindow() const { return help_; }
 
   // One main-loop iteration (the timer runs it every 3 ms; tests step it themselves).
   void frameTick();
@@ -115,6 +123,7 @@ private:
   void setZoom(double zoom);
   void importImage();
   void exportImage();
+  void exportRelief(int menuId);
   void pageSetup();
   void print();
   void showAbout();
@@ -146,6 +155,7 @@ private:
   int toolBeforeSpace_ = -1;
   QPoint handAnchor_;
   std::unique_ptr<QPrinter> printer_;
+  HelpWindow* help_ = nullptr;
 };
 
 }  // namespace daubwell

@@ -43,6 +43,8 @@ BrushPalette starterPalette() {
       brush(ToolId::Sponge, {60, 110, 170}, 22, 0.5f, 0, 0, 0, 10, 50),
       brush(ToolId::Shine, {220, 180, 60}, 20, 0.5f, 0, 0, 0, 0, 50),
       brush(ToolId::Raise, {120, 160, 90}, 20, 0.5f, 0, 0, 0, 0, 50),
+      // Fill has no button of its own: this brush is the way to it.
+      brush(ToolId::Fill, {250, 215, 120}, 30, 1.0f, 0, 180, 0, 0, 50),
   };
   size_t i = 0;
   for (const Brush& b : entries) palette.slots[i++] = {true, b};

@@ -25,6 +25,7 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 QString filterText(const FileFilter& filter) {
   if (filter.description == kImportFilter.description)
     return "All Formats (*.jpg *.bmp *.tiff *.png);;JPEG (*.jpg);;BITMAP (*.bmp);;PNG (*.png);;TIFF (*.tif)";
+  if (filter.description == kExportFilter.description) return "Bitmap Image (*.bmp);;PNG Image (*.png)";
   return toQString(filter.description) + " (*." + toQString(filter.extension) + ")";
 }
 

@@ -29,7 +29,9 @@ private:
 
 // Import Image's open dialog lists every picture format it takes.
 inline constexpr FileFilter kImportFilter{"All Formats", "jpg"};
-inline constexpr FileFilter kExportFilter{"Bitmap Image", "bmp"};
+inline constexpr FileFilter kExportFilter{"Bitmap Image", "bmp"};  // or PNG
+inline constexpr FileFilter kHeightMapFilter{"PNG Height Map", "png"};
+inline constexpr FileFilter kNormalMapFilter{"PNG Normal Map", "png"};
 
 class QtFileDialogs : public FileDialogs {
 public:

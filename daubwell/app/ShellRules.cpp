@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -92,6 +93,22 @@ std::string commandLinePath(std::string_view line) {
     path += c;
   }
   return path;
+}
+
+std::string instanceSocketName(unsigned uid, std::string_view runtimeDir, std::string_view display,
+                               std::string_view sessionId) {
+  auto part = [](std::string_view text) {
+    std::string out;
+    for (char c : text) out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return out;
+  };
+  std::string name = std::string(kInstanceName) + "-" + std::to_string(uid) + "-" +
+                     (display.empty() ? std::string("nodisplay") : part(display));
+  if (!sessionId.empty()) name += "-" + part(sessionId);
+  if (runtimeDir.empty()) return name;
+  std::string dir(runtimeDir);
+  if (dir.back() != '/') dir += '/';
+  return dir + name;
 }
 
 }  // namespace daubwell

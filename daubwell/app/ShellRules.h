@@ -63,10 +63,19 @@ std::string commandLinePath(std::string_view line);
 // The cap on floating tool windows.
 inline constexpr int kMaxFloatingWindows = 10;
 inline constexpr const char* kTooManyWindowsText = "Too many floating windows!";
+inline constexpr const char* kListSaveFailedText = "List Save failed!";
+inline const std::string kListsNotSavedText = "Your brushes, strokes and display settings could not all be saved:";
 
 // The single-instance name and the caption of the main frame.
 inline constexpr const char* kInstanceName = "DAREZADAZERID";
 inline constexpr const char* kFrameTitle = "Daubwell";
 inline constexpr const char* kHandOverFailedText = "Failed send 'OPEN' message to running instance!";
+
+// The single-instance socket: one per user and per session, so that a program started on
+// another display or in another login finds only its own. The name carries the user id,
+// the display and the login session (characters other than letters and digits become
+// '_'); it lies in the user's runtime folder when there is one.
+std::string instanceSocketName(unsigned uid, std::string_view runtimeDir, std::string_view display,
+                               std::string_view sessionId);
 
 }  // namespace daubwell

@@ -413,7 +413,8 @@ PaletteWindow::PaletteWindow(PaintSession& session, Messages& messages, FileDial
     if (i == 0) addBrush(session_.palette, session_.engine.brush, *messages_);
     if (i == 1) deleteBrush(session_.palette, session_.palette.selected, *messages_);
     if (i == 2)
-      if (auto path = dialogs_->savePath({"Daubwell palette", "pal"})) savePalette(session_.palette, *path);
+      if (auto path = dialogs_->savePath({"Daubwell palette", "pal"}))
+        if (Status st = savePalette(session_.palette, *path); !st) messages_->show(kListSaveFailedText, "Error", MessageIcon::Error);
     if (i == 3)
       if (auto path = dialogs_->openPath({"Daubwell palette", "pal"})) loadPalette(session_.palette, *path);
     refreshBrushes();
@@ -460,7 +461,8 @@ PaletteWindow::PaletteWindow(PaintSession& session, Messages& messages, FileDial
     if (i == 0) addStroke(session_.strokes, session_.engine.dynamics, *messages_);
     if (i == 1) deleteStroke(session_.strokes, session_.strokes.selected, *messages_);
     if (i == 2)
-      if (auto path = dialogs_->savePath({"Daubwell strokes", "stk"})) saveStrokes(session_.strokes, *path);
+      if (auto path = dialogs_->savePath({"Daubwell strokes", "stk"}))
+        if (Status st = saveStrokes(session_.strokes, *path); !st) messages_->show(kListSaveFailedText, "Error", MessageIcon::Error);
     if (i == 3)
       if (auto path = dialogs_->openPath({"Daubwell strokes", "stk"})) loadStrokes(session_.strokes, *path);
     refreshStrokes();
@@ -564,6 +566,9 @@ SizeDialog::SizeDialog(int width, int height, QWidget* parent) : QDialog(parent)
   g->addLayout(h, 2, 0, 1, 2);
   connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
   connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+  // The picture buttons are no push buttons, so Enter is taken where it is typed.
+  connect(width_, &QLineEdit::returnPressed, this, &QDialog::accept);
+  connect(height_, &QLineEdit::returnPressed, this, &QDialog::accept);
   width_->selectAll();
 }
 

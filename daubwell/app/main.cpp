@@ -53,15 +53,13 @@ int main(int argc, char** argv) {
   newDocument(session.doc, kStartDocumentSide, kStartDocumentSide);
   frame.loadListsAndPreferences();
   if (!path.isEmpty() && !frame.openFile(path)) messages.show(kLoadFailedText, "Error", MessageIcon::Error);
-  QObject::connect(&instance, &SingleInstance::fileHandedOver, &frame, [&frame](const QString& p) {
-    frame.openFile(p);
-    frame.showNormal();
-    frame.raise();
-    frame.activateWindow();
-  });
+  QObject::connect(&instance, &SingleInstance::fileHandedOver, &frame, &MainFrame::handOver);
 
-  // Without a window manager "maximised" means nothing: give the frame the screen.
-  frame.setGeometry(screen);
+  // Without a window manager "maximised" means nothing: give the frame the screen. The
+  // place is that of the outer frame, so that a window manager keeps the title bar on the
+  // screen when the frame is restored.
+  frame.resize(screen.size());
+  frame.move(screen.topLeft());
   frame.showMaximized();
   frame.toolsWindow()->move(screen.left() + 10, screen.top() + 65);
   frame.toolsWindow()->show();

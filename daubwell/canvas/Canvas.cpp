@@ -14,18 +14,30 @@ Canvas::Canvas() {
 }
 
 void Canvas::create(uint32_t newWidth, uint32_t newHeight) {
+  aboutToWriteAll();
   surface.create(newWidth, newHeight);
   width = newWidth;
   height = newHeight;
   pixels.assign(size_t(newWidth) * newHeight, kBlankPixel);
 }
 
+void Canvas::adopt(uint32_t newWidth, uint32_t newHeight, std::vector<CanvasPixel>&& records) {
+  aboutToWriteAll();
+  surface.create(newWidth, newHeight);
+  width = newWidth;
+  height = newHeight;
+  pixels = std::move(records);
+  pixels.resize(size_t(newWidth) * newHeight, kBlankPixel);
+}
+
 void Canvas::clear() {
+  aboutToWriteAll();
   std::fill(pixels.begin(), pixels.end(), kBlankPixel);
   surface.fill(255, 255, 255);
 }
 
 void Canvas::fillPreview(Rgb color, const DisplaySurface& image) {
+  aboutToWriteAll();
   for (uint32_t y = 0; y < height; ++y) {
     for (uint32_t x = 0; x < width; ++x) {
       CanvasPixel& p = at(x, y);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "CanvasPixel.h"
@@ -16,6 +17,19 @@ struct Rgb {
 inline constexpr int32_t kPreviewCanvas = 0;
 inline constexpr int32_t kDocumentCanvas = 9;
 
+// Told before the records of rows [y0, y1) change: an undo snapshot still being copied
+// in the background takes those rows first. A copy of a canvas does not carry it.
+class RowWriteHook {
+public:
+  RowWriteHook() = default;
+  RowWriteHook(const RowWriteHook&) {}
+  RowWriteHook& operator=(const RowWriteHook&) { return *this; }
+  void operator()(uint32_t y0, uint32_t y1) const {
+    if (fn) fn(y0, y1);
+  }
+  std::function<void(uint32_t, uint32_t)> fn;
+};
+
 // A painting: width x height records (row-major, row 0 at the top) and the lit image
 // shown for them.
 class Canvas {
@@ -24,6 +38,8 @@ public:
 
   // (Re)creates records and surface at the given size, every record blank.
   void create(uint32_t width, uint32_t height);
+  // Takes width x height records as they are (a painting read from a file).
+  void adopt(uint32_t width, uint32_t height, std::vector<CanvasPixel>&& records);
   // Blank records and a white surface.
   void clear();
   // Background of the brush and stroke previews: half the colour, half the pattern as
@@ -32,6 +48,9 @@ public:
   // Bilinear Image Size to newWidth x newHeight; the last column and row are held.
   void resample(uint32_t newWidth, uint32_t newHeight);
   void invalidateLighting() { lightingValid = false; }
+  // Every writer of records says so first (rows [y0, y1), or all of them).
+  void aboutToWrite(uint32_t y0, uint32_t y1) const { writeHook(y0, y1); }
+  void aboutToWriteAll() const { writeHook(0, height); }
 
   bool empty() const { return pixels.empty(); }
   CanvasPixel& at(uint32_t x, uint32_t y) { return pixels[size_t(y) * width + x]; }
@@ -47,6 +66,7 @@ public:
   bool highQuality = true;   // "High Quality (slow)"
   bool lightingOn = true;    // "Lighting"
   float spare = 0.0f;
+  RowWriteHook writeHook;
 };
 
 }  // namespace daubwell

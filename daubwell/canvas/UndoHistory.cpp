@@ -1,25 +1,119 @@
 #include "UndoHistory.h"
 
+#include <cstring>
+#include <thread>
+#include <utility>
+
 #include "Lighting.h"
 
 namespace daubwell {
 
-bool UndoHistory::push(const Canvas& canvas, bool changesCanvas) {
-  if (!changesCanvas) return false;
-  if (position_ != 0) {  // the undone steps are the redo states: they go
-    snapshots_.erase(snapshots_.begin(), snapshots_.begin() + position_);
-    position_ = 0;
-    liveSaved_ = false;
+void copyRecords(const std::vector<CanvasPixel>& from, std::vector<CanvasPixel>& to) {
+  if (to.size() != from.size()) {
+    to = from;
+    return;
   }
-  if (snapshots_.size() >= kMaxSnapshots) snapshots_.pop_back();
-  snapshots_.push_front({canvas.width, canvas.height, canvas.pixels});
+  const size_t n = from.size(), half = n / 2;
+  if (n < (size_t(1) << 18)) {
+    std::memcpy(to.data(), from.data(), n * sizeof(CanvasPixel));
+    return;
+  }
+  std::thread other([&] { std::memcpy(to.data() + half, from.data() + half, (n - half) * sizeof(CanvasPixel)); });
+  std::memcpy(to.data(), from.data(), half * sizeof(CanvasPixel));
+  other.join();
+}
+
+UndoHistory::~UndoHistory() { settle(); }
+
+UndoHistory::UndoHistory(UndoHistory&& other) noexcept { *this = std::move(other); }
+
+UndoHistory& UndoHistory::operator=(UndoHistory&& other) noexcept {
+  if (this == &other) return *this;
+  settle();
+  other.settle();
+  backgroundCopyFrom = other.backgroundCopyFrom;
+  snapshots_ = std::move(other.snapshots_);
+  position_ = std::exchange(other.position_, 0);
+  liveSaved_ = std::exchange(other.liveSaved_, false);
+  spare_ = std::move(other.spare_);
+  preparing_ = std::move(other.preparing_);
+  return *this;
+}
+
+void UndoHistory::settle() {
+  if (copying_) {
+    copying_->finish();
+    copying_.reset();
+  }
+  if (hooked_) {
+    hooked_->writeHook.fn = nullptr;
+    hooked_ = nullptr;
+  }
+}
+
+std::vector<CanvasPixel> UndoHistory::takeRecords(size_t n) {
+  if (preparing_.valid()) {
+    std::vector<CanvasPixel> ready = preparing_.get();
+    if (ready.size() == n) return ready;
+  }
+  if (spare_.size() == n) return std::move(spare_);
+  return std::vector<CanvasPixel>(n);
+}
+
+void UndoHistory::recycle(std::vector<CanvasPixel>&& records) {
+  if (records.size() >= backgroundCopyFrom) spare_ = std::move(records);
+}
+
+void UndoHistory::prepareSpare(size_t records) {
+  if (records < backgroundCopyFrom || spare_.size() == records || preparing_.valid()) return;
+  preparing_ = std::async(std::launch::async, [records] { return std::vector<CanvasPixel>(records); });
+}
+
+void UndoHistory::dropRedoStates() {
+  if (position_ == 0) return;  // the undone steps are the redo states: they go
+  for (size_t i = 0; i < position_; ++i) recycle(std::move(snapshots_[i].pixels));
+  snapshots_.erase(snapshots_.begin(), snapshots_.begin() + ptrdiff_t(position_));
+  position_ = 0;
+  liveSaved_ = false;
+}
+
+void UndoHistory::makeRoom() {
+  if (snapshots_.size() < kMaxSnapshots) return;
+  recycle(std::move(snapshots_.back().pixels));
+  snapshots_.pop_back();
+}
+
+bool UndoHistory::push(Canvas& canvas, bool changesCanvas) {
+  if (!changesCanvas) return false;
+  settle();
+  dropRedoStates();
+  makeRoom();
+  const size_t n = canvas.pixels.size();
+  snapshots_.push_front({canvas.width, canvas.height, takeRecords(n)});
+  UndoSnapshot& s = snapshots_.front();
+  if (n < backgroundCopyFrom) {
+    copyRecords(canvas.pixels, s.pixels);
+    return true;
+  }
+  copying_ = std::make_unique<SnapshotCopy>(canvas.pixels.data(), s.pixels.data(), canvas.width, canvas.height);
+  hooked_ = &canvas;
+  canvas.writeHook.fn = [this](uint32_t y0, uint32_t y1) {
+    if (copying_) copying_->ensureRows(y0, y1);
+  };
+  prepareSpare(n);  // for the first Undo
   return true;
 }
 
 RestoreResult UndoHistory::undo(Canvas& canvas, Messages& messages) {
-  if (!undoEnabled()) return RestoreResult::Nothing;
-  if (!liveSaved_) {  // keep the live state so that Redo can come back to it
-    push(canvas);
+  if (!canUndo()) return RestoreResult::Nothing;
+  settle();
+  if (!liveSaved_) {
+    // Keep the live state so that Redo can come back to it. It is about to be replaced,
+    // so its records move into the snapshot and the canvas takes a spare array.
+    makeRoom();
+    const size_t n = canvas.pixels.size();
+    snapshots_.push_front({canvas.width, canvas.height, std::move(canvas.pixels)});
+    canvas.pixels = takeRecords(n);
     ++position_;
     liveSaved_ = true;
   }
@@ -28,21 +122,23 @@ RestoreResult UndoHistory::undo(Canvas& canvas, Messages& messages) {
 }
 
 RestoreResult UndoHistory::redo(Canvas& canvas, Messages& messages) {
-  if (!redoEnabled()) return RestoreResult::Nothing;
+  if (!canRedo()) return RestoreResult::Nothing;
+  settle();
   --position_;
   return restore(position_, canvas, messages);
 }
 
 void UndoHistory::reset() {
+  settle();
+  for (UndoSnapshot& s : snapshots_) recycle(std::move(s.pixels));
   snapshots_.clear();
   position_ = 0;
   liveSaved_ = false;
 }
 
-bool UndoHistory::menuEnabled(int menuId) const {
-  if (menuId == kUndoMenuId) return undoEnabled();
-  if (menuId == kRedoMenuId) return redoEnabled();
-  return true;
+const UndoSnapshot& UndoHistory::snapshot(size_t n) {
+  settle();
+  return snapshots_.at(n - 1);
 }
 
 RestoreResult UndoHistory::restore(size_t n, Canvas& canvas, Messages& messages) const {
@@ -53,7 +149,7 @@ RestoreResult UndoHistory::restore(size_t n, Canvas& canvas, Messages& messages)
   const UndoSnapshot& s = snapshots_[n - 1];
   const bool resized = s.width != canvas.width || s.height != canvas.height;
   if (resized) canvas.create(s.width, s.height);
-  canvas.pixels = s.pixels;
+  copyRecords(s.pixels, canvas.pixels);
   relightAll(canvas);
   return resized ? RestoreResult::SizeChanged : RestoreResult::Restored;
 }

@@ -2,15 +2,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <future>
+#include <memory>
 #include <vector>
 
 #include "Canvas.h"
 #include "Messages.h"
+#include "SnapshotCopy.h"
 
 namespace daubwell {
-
-inline constexpr int kUndoMenuId = 1200;
-inline constexpr int kRedoMenuId = 1201;
 
 // A copy of the document's records; the shown image is recomputed on restore.
 struct UndoSnapshot {
@@ -27,34 +27,66 @@ enum class RestoreResult {
 
 // Undo and Redo over at most six whole-canvas snapshots. Snapshot 1 is the newest;
 // `position` is 0 at the live state, otherwise the snapshot currently shown.
+//
+// Large paintings are snapshotted without making the stroke wait: the records are copied
+// in the background while writers take the rows they are about to change first (through
+// the canvas's write hook). Record arrays of dropped snapshots are kept for the next
+// one, since fresh memory is slow to touch at these sizes.
 class UndoHistory {
 public:
   static constexpr size_t kMaxSnapshots = 6;
 
+  UndoHistory() = default;
+  UndoHistory(const UndoHistory&) = delete;
+  UndoHistory& operator=(const UndoHistory&) = delete;
+  // Moving finishes a background copy first.
+  UndoHistory(UndoHistory&& other) noexcept;
+  UndoHistory& operator=(UndoHistory&& other) noexcept;
+  ~UndoHistory();
+
+  // Canvases of at least this many records are copied in the background.
+  size_t backgroundCopyFrom = size_t(1) << 20;
+
   // Records the canvas before a change. Edits that do not change the canvas pass false
   // and record nothing. Returns whether a snapshot was taken.
-  bool push(const Canvas& canvas, bool changesCanvas = true);
+  bool push(Canvas& canvas, bool changesCanvas = true);
   RestoreResult undo(Canvas& canvas, Messages& messages);
   RestoreResult redo(Canvas& canvas, Messages& messages);
   // New, Open, Import: forgets every snapshot, so Undo cannot cross into the previous
   // painting.
   void reset();
+  // Makes a record array of this size ready in the background (for a large painting just
+  // opened or created), so that its first snapshot and first Undo need not wait for it.
+  void prepareSpare(size_t records);
+  // Waits until a background copy is complete.
+  void settle();
 
-  bool undoEnabled() const { return snapshots_.size() > position_; }
-  bool redoEnabled() const { return position_ >= 2; }
-  // Enabled state of menu items 1200 (Undo) and 1201 (Redo); other ids are not ours.
-  bool menuEnabled(int menuId) const;
+  bool canUndo() const { return snapshots_.size() > position_; }
+  bool canRedo() const { return position_ >= 2; }
 
   size_t count() const { return snapshots_.size(); }
   size_t position() const { return position_; }
   bool liveSaved() const { return liveSaved_; }
+  // The records of snapshot n (1 = newest), complete; for tests and benchmarks.
+  const UndoSnapshot& snapshot(size_t n);
 
 private:
   RestoreResult restore(size_t n, Canvas& canvas, Messages& messages) const;
+  std::vector<CanvasPixel> takeRecords(size_t n);
+  void recycle(std::vector<CanvasPixel>&& records);
+  void dropRedoStates();
+  void makeRoom();
 
   std::deque<UndoSnapshot> snapshots_;  // front is the newest
   size_t position_ = 0;
   bool liveSaved_ = false;
+  std::unique_ptr<SnapshotCopy> copying_;
+  Canvas* hooked_ = nullptr;
+  std::vector<CanvasPixel> spare_;
+  std::future<std::vector<CanvasPixel>> preparing_;
 };
+
+// Copies records between arrays of the same size on both cores.
+void copyRecords(const std::vector<CanvasPixel>& from, std::vector<CanvasPixel>& to);
 
 }  // namespace daubwell

@@ -21,6 +21,7 @@
 #include "files/DocumentFlows.h"
 #include "files/PngWriter.h"
 #include "files/ProgramFolders.h"
+#include "files/ReliefExport.h"
 #include "tools/BrushEngine.h"
 
 using namespace daubwell;
@@ -46,6 +47,10 @@ const char* kUsage =
     "  effect NAME IN.dwp OUT.dwp [--color RRGGBB] [--style N] [--texture N]\n"
     "        [--offsets SX,SY,TX,TY]   one of the seventeen effects (names below)\n"
     "  import PICTURE OUT.dwp          a picture as a painting (colour above grey, grey as gloss)\n"
+    "  export-height IN.dwp OUT.png    the relief as 16-bit grey, lowest to highest, the range\n"
+    "                                  in the PNG's \"Height range\" text\n"
+    "  export-normals IN.dwp OUT.png   the lighting's surface normals as 8-bit RGB\n"
+    "                                  (red right, green up, blue towards the viewer)\n"
     "\n"
     "Commands that change a painting accept --print X,Y (repeatable: prints those\n"
     "records after the change, before saving) and OUT '-' (do not save).\n";
@@ -314,6 +319,18 @@ int cmdImport(const std::vector<std::string>& words) {
   return 0;
 }
 
+// export-height and export-normals: a painting's relief for other programs.
+int exportRelief(const std::vector<std::string>& words, Status (*write)(const Canvas&, const std::string&)) {
+  CliArgs a(words, {});
+  a.expectCount(2, 2);
+  if (!endsWith(a.at(1), ".png")) throw UsageError("the relief is written as .png: " + a.at(1));
+  Document doc = load(a.at(0));
+  if (Status s = write(doc.canvas, a.at(1)); !s) throw Failed(s.error());
+  return 0;
+}
+int cmdExportHeight(const std::vector<std::string>& words) { return exportRelief(words, writeHeightMap); }
+int cmdExportNormals(const std::vector<std::string>& words) { return exportRelief(words, writeNormalMap); }
+
 struct Command {
   std::string_view name;
   int (*run)(const std::vector<std::string>&);
@@ -323,6 +340,7 @@ constexpr Command kCommands[] = {
     {"new", cmdNew},       {"info", cmdInfo},     {"inspect", cmdInspect},
     {"render", cmdRender}, {"resize", cmdResize}, {"demo", cmdDemo},
     {"paint", cmdPaint},   {"effect", cmdEffect}, {"import", cmdImport},
+    {"export-height", cmdExportHeight}, {"export-normals", cmdExportNormals},
 };
 
 }  // namespace

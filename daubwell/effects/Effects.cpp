@@ -252,23 +252,23 @@ void flatten(Canvas& c, const EffectParams&) {
 }
 
 constexpr Effect kEffects[] = {
-    {"invert", "&Invert", 1305, invertColours},
-    {"desaturate", "&Desaturate", 1315, desaturate},
-    {"solarize", "&Solarize", 1320, solarize},
-    {"night", "&Night", 1330, night},
-    {"aqua", "&Aqua", 1335, aqua},
-    {"paint-invert", "&Invert", 1500, invertPaint},
-    {"paint-fill", "&Fill", 1840, fillPaint},
-    {"texture-invert", "&Invert", 1310, invertTexture},
-    {"texture-fill", "&Fill", 1845, fillTexture},
-    {"inflate", "&Inflate", 1820, inflate},
-    {"deflate", "&Deflate", 1300, deflate},
-    {"outline", "&Outline", 1815, outline},
-    {"enhance", "&Enhance", 1830, enhance},
-    {"sicken", "&Sicken", 1340, sicken},
-    {"defenestrate", "&Defenestrate", 1325, defenestrate},
-    {"clear", "&Clear", 1800, clear},
-    {"flatten", "&Flatten", 1810, flatten},
+    {"invert", "&Invert", 1305, invertColours, EffectMenu::Colors, false},
+    {"desaturate", "&Desaturate", 1315, desaturate, EffectMenu::Colors, false},
+    {"solarize", "&Solarize", 1320, solarize, EffectMenu::Colors, false},
+    {"night", "&Night", 1330, night, EffectMenu::Colors, false},
+    {"aqua", "&Aqua", 1335, aqua, EffectMenu::Colors, false},
+    {"paint-invert", "&Invert", 1500, invertPaint, EffectMenu::Paint, false},
+    {"paint-fill", "&Fill", 1840, fillPaint, EffectMenu::Paint, false},
+    {"texture-invert", "&Invert", 1310, invertTexture, EffectMenu::Texture, false},
+    {"texture-fill", "&Fill", 1845, fillTexture, EffectMenu::Texture, false},
+    {"inflate", "&Inflate", 1820, inflate, EffectMenu::Texture, false},
+    {"deflate", "&Deflate", 1300, deflate, EffectMenu::Texture, false},
+    {"outline", "&Outline", 1815, outline, EffectMenu::Texture, false},
+    {"enhance", "&Enhance", 1830, enhance, EffectMenu::Filters, false},
+    {"sicken", "&Sicken", 1340, sicken, EffectMenu::Filters, true},
+    {"defenestrate", "&Defenestrate", 1325, defenestrate, EffectMenu::Filters, false},
+    {"clear", "&Clear", 1800, clear, EffectMenu::Filters, false},
+    {"flatten", "&Flatten", 1810, flatten, EffectMenu::Image, true},
 };
 
 }  // namespace
@@ -290,9 +290,10 @@ const Effect* findEffectByMenuId(int menuId) {
 void applyEffect(Document& doc, const Effect& effect, const EffectParams& params) {
   if (doc.canvas.empty()) return;
   doc.pushUndo();
+  doc.canvas.aboutToWriteAll();
   // Sicken and Flatten read the shown colours: bring them up to date first, as the main
   // loop would have done before the menu command.
-  if ((effect.apply == sicken || effect.apply == flatten) && !doc.canvas.lightingValid) relightAll(doc.canvas);
+  if (effect.readsShownColours && !doc.canvas.lightingValid) relightAll(doc.canvas);
   effect.apply(doc.canvas, params);
   doc.canvas.invalidateLighting();
 }

@@ -20,11 +20,16 @@ struct EffectParams {
 
 using EffectFn = void (*)(Canvas&, const EffectParams&);
 
+// Where an effect sits in the menus.
+enum class EffectMenu { Filters, Colors, Paint, Texture, Image };
+
 struct Effect {
   std::string_view name;     // command-line name
   std::string_view caption;  // menu caption
   int menuId;
   EffectFn apply;            // rewrites every record
+  EffectMenu menu;
+  bool readsShownColours;    // the lit image must be up to date before it runs
 };
 
 // The seventeen whole-canvas effects, in menu order.

@@ -110,11 +110,20 @@ StrokeList decodeStrokes(std::span<const uint8_t> b) { return decodeList<StrokeD
 
 bool loadPalette(BrushPalette& palette, const std::string& path) { return loadList(palette, path, decodePalette); }
 bool loadStrokes(StrokeList& strokes, const std::string& path) { return loadList(strokes, path, decodeStrokes); }
-bool savePalette(const BrushPalette& palette, const std::string& path) {
-  return saveFileAtomically(path, encodePalette(palette));
+namespace {
+
+Status saveList(const std::string& path, std::span<const uint8_t> bytes) {
+  if (!saveFileAtomically(path, bytes)) return fail("cannot write " + path);
+  return Ok{};
 }
-bool saveStrokes(const StrokeList& strokes, const std::string& path) {
-  return saveFileAtomically(path, encodeStrokes(strokes));
+
+}  // namespace
+
+Status savePalette(const BrushPalette& palette, const std::string& path) {
+  return saveList(path, encodePalette(palette));
+}
+Status saveStrokes(const StrokeList& strokes, const std::string& path) {
+  return saveList(path, encodeStrokes(strokes));
 }
 
 Brush defaultPaletteBrush() {
@@ -206,7 +215,8 @@ Preferences loadPreferences(const std::string& path) {
   auto bytes = readWholeFile(path);
   Preferences p;
   if (!bytes) {
-    savePreferences(p, path);
+    // Made at once on a first start; a folder that cannot take it is told at exit.
+    (void)savePreferences(p, path);
     return p;
   }
   if (bytes->size() > 0) p.highQuality = bytes.value()[0] != 0;
@@ -214,9 +224,9 @@ Preferences loadPreferences(const std::string& path) {
   return p;
 }
 
-bool savePreferences(const Preferences& prefs, const std::string& path) {
+Status savePreferences(const Preferences& prefs, const std::string& path) {
   const uint8_t bytes[2] = {uint8_t(prefs.highQuality), uint8_t(prefs.lighting)};
-  return saveFileAtomically(path, bytes);
+  return saveList(path, bytes);
 }
 
 }  // namespace daubwell

@@ -9,6 +9,7 @@
 #include "../canvas/Messages.h"
 #include "../tools/Brush.h"
 #include "../tools/BrushEngine.h"
+#include "Result.h"
 
 namespace daubwell {
 
@@ -52,9 +53,9 @@ StrokeList decodeStrokes(std::span<const uint8_t> bytes);
 
 // File forms on disk; loading fails only when the file cannot be read.
 bool loadPalette(BrushPalette& palette, const std::string& path);
-bool savePalette(const BrushPalette& palette, const std::string& path);
+Status savePalette(const BrushPalette& palette, const std::string& path);
 bool loadStrokes(StrokeList& strokes, const std::string& path);
-bool saveStrokes(const StrokeList& strokes, const std::string& path);
+Status saveStrokes(const StrokeList& strokes, const std::string& path);
 
 // The entry a missing palette starts with: a mid-size tube of a visible colour.
 Brush defaultPaletteBrush();
@@ -93,6 +94,6 @@ struct Preferences {
   bool lighting = true;
 };
 Preferences loadPreferences(const std::string& path);
-bool savePreferences(const Preferences& prefs, const std::string& path);
+Status savePreferences(const Preferences& prefs, const std::string& path);
 
 }  // namespace daubwell

@@ -5,6 +5,7 @@
 #include "../canvas/Lighting.h"
 #include "ImageCache.h"
 #include "PaintDocument.h"
+#include "PictureReaders.h"
 
 namespace daubwell {
 
@@ -45,7 +46,8 @@ bool openDocumentFile(Document& doc, const std::string& path, Messages& messages
 
 bool importImage(Document& doc, const std::string& path, Messages& messages) {
   DisplaySurface picture;
-  if (!loadBitmapFile(picture, path, messages)) {
+  // One message for a picture that does not load: the reader's own warning is not shown.
+  if (!readPictureFile(picture, path).ok()) {
     messages.show(kImageFailedText, "Error", MessageIcon::Error);
     return false;
   }

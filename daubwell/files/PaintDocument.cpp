@@ -1,6 +1,7 @@
 #include "PaintDocument.h"
 
 #include <cstring>
+#include <thread>
 
 #include "../canvas/Lighting.h"
 #include "AtomicFile.h"
@@ -50,16 +51,43 @@ ParsedDocument readVersion2(ByteReader& in, DocumentContent c, size_t count) {
                           std::to_string(c.header.height) + " painting does not fit in " +
                           std::to_string(in.remaining()) + " bytes"));
   const uint32_t w = uint32_t(c.header.width), h = uint32_t(c.header.height);
-  c.pixels.resize(count);
-  std::vector<uint8_t> plane(count);
-  for (auto field : kPlaneFields) {
-    if (Status s = decodePlane(in, plane, w, h, kPlaneLevel); !s) return failed(damaged(s.error()));
-    for (size_t i = 0; i < count; ++i) c.pixels[i].*field = plane[i];
+  // Every plane is found and checked first; then they are decoded on both cores, each
+  // into a buffer of its own, and gathered into the records by halves.
+  std::span<const uint8_t> streams[kPlaneCount];
+  for (auto& stream : streams) {
+    auto n = in.i32le("plane byte count");
+    if (!n) return failed(damaged(n.error()));
+    if (n.value() < 0) return failed(damaged("plane byte count is negative"));
+    auto bytes = in.bytes(size_t(n.value()), "plane");
+    if (!bytes) return failed(damaged(bytes.error()));
+    stream = bytes.value();
   }
   auto heights = in.bytes(count * 4, "heights");
   if (!heights) return failed(damaged(heights.error()));
-  const uint8_t* p = heights->data();
-  for (size_t i = 0; i < count; ++i, p += 4) c.pixels[i].height = floatFromLe(p);
+  std::vector<uint8_t> planes[kPlaneCount];
+  auto decode = [&](int first) {
+    for (int i = first; i < kPlaneCount; i += 2) {
+      planes[i].resize(count);
+      decodeStream(streams[i], planes[i], w, h, kPlaneLevel);
+    }
+  };
+  {
+    std::thread other(decode, 1);
+    decode(0);
+    c.pixels.resize(count);
+    other.join();
+  }
+  const uint8_t* raw = heights->data();
+  auto gather = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      CanvasPixel& px = c.pixels[i];
+      for (int k = 0; k < kPlaneCount; ++k) px.*kPlaneFields[k] = planes[k][i];
+      px.height = floatFromLe(raw + i * 4);
+    }
+  };
+  std::thread other(gather, count / 2, count);
+  gather(0, count / 2);
+  other.join();
   return {std::nullopt, std::move(c)};
 }
 
@@ -161,8 +189,7 @@ bool readDocument(Document& doc, const std::string& path, Messages& messages) {
   // Only a painting that loaded replaces the old one and its history.
   doc.history.reset();
   const DocumentHeader& h = parsed.content.header;
-  doc.canvas.create(uint32_t(h.width), uint32_t(h.height));
-  doc.canvas.pixels = std::move(parsed.content.pixels);
+  doc.canvas.adopt(uint32_t(h.width), uint32_t(h.height), std::move(parsed.content.pixels));
   doc.canvas.invalidateLighting();
   return true;
 }

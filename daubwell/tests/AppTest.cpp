@@ -1,16 +1,24 @@
 // The paint program's real windows, driven with the mouse and keyboard offscreen.
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest>
+#include <cstring>
 
 #include "ScriptedServices.h"
 #include "app/FileTypes.h"
+#include "app/HelpWindow.h"
 #include "app/MainFrame.h"
 #include "app/SingleInstance.h"
 #include "canvas/Lighting.h"
+#include "files/DocumentFlows.h"
+#include "files/PaintDocument.h"
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace daubwell;
 
@@ -28,6 +36,9 @@ private:
 
   void tick(int n = 1) {
     for (int i = 0; i < n; ++i) frame->frameTick();
+  }
+  static bool sameRecords(const std::vector<CanvasPixel>& a, const std::vector<CanvasPixel>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(CanvasPixel)) == 0;
   }
   void chooseTool(int tool) { QTest::mouseClick(frame->toolsWindow()->button(tool), Qt::LeftButton); }
 
@@ -76,7 +87,7 @@ private Q_SLOTS:
     frame->action(1200)->trigger();
     QCOMPARE(session->doc.canvas.at(80, 52).height, 0.0f);
     QVERIFY(!frame->action(1200)->isEnabled());
-    QVERIFY(frame->action(1201)->isEnabled() == session->doc.history.redoEnabled());
+    QVERIFY(frame->action(1201)->isEnabled() == session->doc.history.canRedo());
   }
 
   void aStrokeEndsWhenTheCursorLeavesTheCanvas() {
@@ -104,7 +115,7 @@ private Q_SLOTS:
     QCOMPARE(int(session->engine.brush.red), int(shown >> 16 & 0xFF));
     QCOMPARE(int(session->engine.brush.green), int(shown >> 8 & 0xFF));
     QCOMPARE(frame->colorsWindow()->channel(0)->value(), sliderFromChannel(uint8_t(shown >> 16)));
-    QVERIFY(!session->doc.history.undoEnabled());  // picking records nothing
+    QVERIFY(!session->doc.history.canUndo());  // picking records nothing
   }
 
   void spaceHoldsTheHandToolAndGivesTheToolBack() {
@@ -201,7 +212,7 @@ private Q_SLOTS:
     bad.close();
     QVERIFY(!frame->openFile(bad.fileName()));
     QCOMPARE(int(session->doc.canvas.at(5, 5).red), 99);
-    QVERIFY(session->doc.history.undoEnabled());
+    QVERIFY(session->doc.history.canUndo());
   }
 
   void newImageChecksTheSize() {
@@ -280,7 +291,7 @@ private Q_SLOTS:
   void effectsFromTheMenuRecordUndo() {
     session->doc.canvas.at(3, 3).red = 10;
     frame->action(1305)->trigger();  // Colors > Invert
-    QVERIFY(session->doc.history.undoEnabled());
+    QVERIFY(session->doc.history.canUndo());
     QVERIFY(session->doc.canvas.at(3, 3).red != 10);
     frame->action(1200)->trigger();
     QCOMPARE(int(session->doc.canvas.at(3, 3).red), 10);
@@ -360,6 +371,202 @@ private Q_SLOTS:
     QVERIFY(!registerFileType("/opt/daubwell/daubwell", messages));
     QCOMPARE(messages.texts(), std::vector<std::string>{"Couldn't set filetype key!"});
     qunsetenv("XDG_DATA_HOME");
+  }
+
+  // A receiver that runs a dialog of its own (a nested event loop) while the sender goes
+  // away must find the message whole and the program standing.
+  void aHandOverIsReadWholeBeforeAnyoneActsOnIt() {
+    const QString name = "daubwell-test-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    SingleInstance first(name);
+    QCOMPARE(first.start(QString()), SingleInstance::Outcome::First);
+    QStringList got;
+    connect(&first, &SingleInstance::fileHandedOver, this, [&got](const QString& p) {
+      got << p;
+      QEventLoop box;
+      QTimer::singleShot(150, &box, &QEventLoop::quit);
+      box.exec();
+    });
+    {
+      QLocalSocket client;
+      client.connectToServer(name);
+      QVERIFY(client.waitForConnected(2000));
+      client.write("/tmp/first/half");
+      QVERIFY(client.waitForBytesWritten(2000));
+      QTest::qWait(50);
+      client.write("/painting.dwp\n");
+      QVERIFY(client.waitForBytesWritten(2000));
+      client.disconnectFromServer();
+    }
+    QTRY_COMPARE(got.size(), 1);
+    QCOMPARE(got.first(), QString("/tmp/first/half/painting.dwp"));
+    // A sender that ends without a line end still hands its file over.
+    {
+      QLocalSocket client;
+      client.connectToServer(name);
+      QVERIFY(client.waitForConnected(2000));
+      client.write("/tmp/no-line-end.dwp");
+      QVERIFY(client.waitForBytesWritten(2000));
+      client.disconnectFromServer();
+    }
+    QTRY_COMPARE(got.size(), 2);
+    QCOMPARE(got.last(), QString("/tmp/no-line-end.dwp"));
+    QTest::qWait(200);
+    QCOMPARE(got.size(), 2);
+  }
+
+  void aStaleSocketIsReplacedByTheNewInstance() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("instance");
+    // What a crashed program leaves: the socket file with nobody listening.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.toLocal8Bit().constData());
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ::close(fd);
+    QVERIFY(QFileInfo::exists(path));
+    SingleInstance first(path);
+    QCOMPARE(first.start(QString()), SingleInstance::Outcome::First);
+    QSignalSpy handed(&first, &SingleInstance::fileHandedOver);
+    SingleInstance second(path);
+    QCOMPARE(second.start("/tmp/x.dwp"), SingleInstance::Outcome::HandedOver);
+    QTRY_COMPARE(handed.count(), 1);
+  }
+
+  void aHandedOverFileAsksBeforeReplacingAnUnsavedPainting() {
+    QTemporaryDir dir;
+    Canvas small;
+    small.create(30, 20);
+    const std::string file = dir.filePath("handed.dwp").toStdString();
+    QVERIFY(writeDocument(small, file));
+    frame->showMaximized();
+    QVERIFY(frame->isMaximized());
+    session->doc.pushUndo();
+    session->doc.canvas.at(3, 3).red = 7;
+    QVERIFY(session->doc.modified);
+    messages.answers = {Answer::Cancel};
+    frame->handOver(QString::fromStdString(file));
+    QCOMPARE(messages.asked.size(), size_t(1));
+    QCOMPARE(messages.asked[0].text, std::string(kSaveChangesText));
+    QCOMPARE(session->doc.canvas.width, 200u);
+    QCOMPARE(int(session->doc.canvas.at(3, 3).red), 7);
+    // Yes with a cancelled save keeps it too.
+    messages.answers = {Answer::Yes};
+    frame->handOver(QString::fromStdString(file));
+    QCOMPARE(session->doc.canvas.width, 200u);
+    messages.answers = {Answer::No};
+    frame->handOver(QString::fromStdString(file));
+    QCOMPARE(session->doc.canvas.width, 30u);
+    QVERIFY(frame->isMaximized());  // the frame keeps its state and place
+    // A file that does not load says so, and the painting stays.
+    frame->handOver("/no/such.dwp");
+    QCOMPARE(session->doc.canvas.width, 30u);
+    QCOMPARE(messages.texts().back(), std::string(kLoadFailedText));
+    frame->showNormal();
+  }
+
+  void exitWithAnUnsavedPaintingStaysOpen() {
+    session->doc.pushUndo();
+    messages.answers = {Answer::Yes};  // then the save dialog is cancelled
+    QVERIFY(!frame->close());
+    QVERIFY(frame->isVisible());
+    messages.answers = {Answer::Yes};
+    dialogs.saves = {"/no/such/folder/painting.dwp"};
+    QVERIFY(!frame->close());
+    QCOMPARE(messages.texts(), std::vector<std::string>{kSaveFailedText});
+    QVERIFY(session->doc.modified);
+    messages.answers = {Answer::No};
+    QVERIFY(frame->close());
+  }
+
+  void onlyTheHandActsWhileSpaceIsHeld() {
+    chooseTool(int(ToolId::TubePaint));
+    CanvasWidget* c = frame->canvasWidget();
+    const std::vector<CanvasPixel> before = session->doc.canvas.pixels;
+    // Space, press, Space up with the button still held, move on.
+    QTest::keyPress(frame.get(), Qt::Key_Space);
+    QTest::mousePress(c, Qt::LeftButton, {}, QPoint(60, 60));
+    tick(2);
+    QTest::keyRelease(frame.get(), Qt::Key_Space);
+    tick(3);
+    QTest::mouseMove(c, QPoint(70, 62));
+    tick(3);
+    QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(70, 62));
+    QCOMPARE(session->engine.brush.tool, int(ToolId::TubePaint));
+    QVERIFY(sameRecords(session->doc.canvas.pixels, before));
+    QVERIFY(!session->doc.history.canUndo());
+    // Space going down in the middle of a stroke ends it.
+    QTest::mousePress(c, Qt::LeftButton, {}, QPoint(60, 60));
+    tick();
+    QTest::keyPress(frame.get(), Qt::Key_Space);
+    QVERIFY(!session->engine.buttonDown());
+    QTest::keyRelease(frame.get(), Qt::Key_Space);
+    QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(60, 60));
+  }
+
+  // A large painting's snapshot is copied in the background while the stroke goes on.
+  void aStrokeOnABackgroundSnapshotUndoesExactly() {
+    session->doc.history.backgroundCopyFrom = 0;
+    const std::vector<CanvasPixel> before = session->doc.canvas.pixels;
+    CanvasWidget* c = frame->canvasWidget();
+    QTest::mousePress(c, Qt::LeftButton, {}, QPoint(40, 150));
+    tick(2);
+    QTest::mouseMove(c, QPoint(60, 140));
+    tick(2);
+    QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(60, 140));
+    QVERIFY(!sameRecords(session->doc.canvas.pixels, before));
+    frame->action(1200)->trigger();
+    QVERIFY(sameRecords(session->doc.canvas.pixels, before));
+  }
+
+  void helpWithoutADesktopViewerOpensOurOwnWindow() {
+    int asked = 0;
+    frame->openPage = [&asked](const QUrl&) {
+      ++asked;
+      return false;
+    };
+    frame->action(1401)->trigger();
+    QCOMPARE(asked, 1);
+    QVERIFY(frame->helpWindow() && frame->helpWindow()->isVisible());
+    QVERIFY(frame->helpWindow()->browser()->toPlainText().contains("five"));
+    QVERIFY(!frame->isMinimized());
+    frame->helpWindow()->hide();
+    // With a viewer the page goes there, and the program still stays as it is.
+    frame->openPage = [](const QUrl&) { return true; };
+    frame->action(1403)->trigger();
+    QVERIFY(!frame->helpWindow()->isVisible());
+    QVERIFY(!frame->isMinimized());
+  }
+
+  void enterInTheSizeDialogPressesOk() {
+    SizeDialog d(600, 600, frame.get());
+    d.show();
+    d.widthEdit()->setText("320");
+    QTest::keyClick(d.heightEdit(), Qt::Key_Return);
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+  }
+
+  void theReliefAndThePngPictureAreExported() {
+    session->doc.canvas.at(10, 10).height = 5.0f;
+    QTemporaryDir dir;
+    dialogs.saves = {dir.filePath("h.png").toStdString(), dir.filePath("n.png").toStdString(),
+                     dir.filePath("shown.png").toStdString()};
+    frame->action(1284)->trigger();
+    frame->action(1285)->trigger();
+    frame->action(1004)->trigger();
+    QVERIFY(messages.shown.empty());
+    QImage height(dir.filePath("h.png"));
+    QCOMPARE(height.size(), QSize(200, 160));
+    QCOMPARE(height.format(), QImage::Format_Grayscale16);
+    QCOMPARE(qGray(height.pixel(10, 10)), 255);
+    QCOMPARE(QImage(dir.filePath("n.png")).size(), QSize(200, 160));
+    QImage shown(dir.filePath("shown.png"));
+    QCOMPARE(shown.size(), QSize(200, 160));
+    QCOMPARE(frame->action(1284)->text(), QString("Export Height Map..."));
+    // A failed export says so.
+    dialogs.saves = {"/no/such/folder/h.png"};
+    frame->action(1284)->trigger();
+    QCOMPARE(messages.shown.size(), size_t(1));
   }
 };
 

@@ -122,6 +122,14 @@ TEST(BrushLists, FilesRoundTripAndMissingPreferencesTurnBothFlagsOn) {
   EXPECT_EQ(std::filesystem::file_size(dir.file("prefs.dat")), 2u);
   ASSERT_TRUE(savePreferences({false, true}, dir.file("prefs.dat")));
   EXPECT_FALSE(loadPreferences(dir.file("prefs.dat")).highQuality);
+  // A list that cannot be written says where.
+  const std::string nowhere = dir.file("no/such/folder/list.dat");
+  const Status failed[] = {savePalette(p, nowhere), saveStrokes(StrokeList{}, nowhere),
+                           savePreferences({true, true}, nowhere)};
+  for (const Status& s : failed) {
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.error().find(nowhere), std::string::npos) << s.error();
+  }
 }
 
 TEST(BrushLists, ThumbnailsShowTheBrush) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/PaintSession.h"
 #include "app/ShellRules.h"
 
@@ -58,6 +60,17 @@ TEST(ShellRules, CommandLinePathDropsQuotes) {
   EXPECT_EQ(commandLinePath("ab.dwp"), "ab.dwp");
 }
 
+TEST(ShellRules, OneInstancePerUserAndSession) {
+  const std::string here = instanceSocketName(1000, "/run/user/1000", ":0", "");
+  EXPECT_EQ(here, "/run/user/1000/DAREZADAZERID-1000-_0");
+  EXPECT_NE(instanceSocketName(1000, "/run/user/1000", ":1", ""), here);
+  EXPECT_NE(instanceSocketName(1001, "/run/user/1000", ":0", ""), here);
+  EXPECT_NE(instanceSocketName(1000, "/run/user/1000", ":0", "c2"), here);
+  // No runtime folder: a bare name; odd characters never reach the path.
+  EXPECT_EQ(instanceSocketName(7, "", "host/x:0.0", "a b"), "DAREZADAZERID-7-host_x_0_0-a_b");
+  EXPECT_EQ(instanceSocketName(7, "/tmp/", "", ""), "/tmp/DAREZADAZERID-7-nodisplay");
+}
+
 TEST(ShellRules, BrushPreviewDabsAtTheCentre) {
   PaintSession s;
   s.engine.brush = defaultPaletteBrush();
@@ -69,5 +82,9 @@ TEST(ShellRules, BrushPreviewDabsAtTheCentre) {
   s.engine.brush.tool = int(ToolId::EyeDropper);
   preview = brushPreview(s.engine.brush, s.patterns, s.random, true, true);
   EXPECT_EQ(preview.at(64, 64).height, 0.0f);
-  EXPECT_EQ(starterPalette().count(), 12);
+  // Fill has no button: the starter palette must reach it.
+  const BrushPalette palette = starterPalette();
+  EXPECT_EQ(palette.count(), 13);
+  EXPECT_TRUE(std::any_of(palette.slots.begin(), palette.slots.end(),
+                          [](const auto& s) { return s.used && s.entry.tool == int(ToolId::Fill); }));
 }

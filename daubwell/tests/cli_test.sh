@@ -89,5 +89,15 @@ head -c 200 "$work/demo.dwp" > "$work/cut.dwp"
 check "truncated painting" 1 "$(status "$CLI" render "$work/cut.dwp" "$work/cut.png")"
 check "no picture from a truncated painting" no "$([ -e "$work/cut.png" ] && echo yes || echo no)"
 
+check "export-height" 0 "$(status "$CLI" export-height "$work/demo.dwp" "$work/height.png")"
+check "height map is 16-bit grey" "PNG image data, 640 x 420, 16-bit grayscale, non-interlaced" \
+  "$(file -b "$work/height.png" 2>/dev/null || echo 'no file tool')"
+check "height map carries its range" yes "$(grep -q 'Height range' "$work/height.png" && echo yes || echo no)"
+check "export-normals" 0 "$(status "$CLI" export-normals "$work/demo.dwp" "$work/normals.png")"
+check "normal map is 8-bit RGB" "PNG image data, 640 x 420, 8-bit/color RGB, non-interlaced" \
+  "$(file -b "$work/normals.png" 2>/dev/null || echo 'no file tool')"
+check "relief export wants .png" 2 "$(status "$CLI" export-height "$work/demo.dwp" "$work/height.bmp")"
+check "relief export of a missing painting" 1 "$(status "$CLI" export-normals "$work/none.dwp" "$work/n.png")"
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

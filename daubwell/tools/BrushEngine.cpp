@@ -114,6 +114,11 @@ void PaintEngine::dab(float x, float y, Canvas& canvas, double zoom) {
   if (!rule) return;
   // Sizes above 100, which no slider gives, dab as 100: the footprint holds no more.
   Dab d{canvas, *this, stroke.working, int(x), int(y), std::clamp(stroke.working.size, 1, 100)};
+  // Fill may reach every row; every other rule stays inside its square.
+  if (stroke.working.tool == int32_t(ToolId::Fill))
+    canvas.aboutToWriteAll();
+  else if (d.y + d.size >= 0)
+    canvas.aboutToWrite(uint32_t(std::max(d.y - d.size - 1, 0)), uint32_t(d.y + d.size + 2));
   rule(d);
 }
 
