@@ -1,8 +1,10 @@
 #include "BatchDrape.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "../raster/FileIO.h"
 #include "../raster/PictureFormats.h"
@@ -19,6 +21,7 @@ namespace {
 struct Source {
   std::string Label, OutputName, File;
   size_t Index = 0;
+  std::string Input() const { return File.empty() ? Label : File; }
 };
 
 Result<std::vector<Source>> sourcesOf(const std::string& textures, TKVXLibView& library) {
@@ -93,6 +96,19 @@ std::vector<std::string> BatchOutputNames(const std::vector<std::string>& files)
     const fs::path p(f);
     out.push_back(stems[p.stem().string()] > 1 ? p.filename().string() : p.stem().string());
   }
+  // A name the rule above gives twice keeps its first use; the later ones are numbered,
+  // past every name already taken.
+  std::map<std::string, int> uses;
+  for (const std::string& n : out) ++uses[n];
+  std::set<std::string> taken(out.begin(), out.end());
+  std::map<std::string, int> seen;
+  for (std::string& n : out) {
+    if (uses[n] < 2 || seen[n]++ == 0) continue;
+    int k = seen[n];
+    while (taken.count(n + "-" + std::to_string(k))) ++k;
+    n += "-" + std::to_string(k);
+    taken.insert(n);
+  }
   return out;
 }
 
@@ -102,9 +118,15 @@ Result<TBatchReport> BatchDrape(TKVXFile2& doc, const TBatchDrape& job) {
                 std::to_string(doc.HighIndex() + 1) + ")");
   const PictureFormat* format = PictureFormats::instance().find(job.Format);
   if (!format || !format->write) return fail("no picture format writes \"." + job.Format + "\" files");
+  if (job.ShardCount < 1 || job.ShardIndex >= job.ShardCount)
+    return fail("there is no slice " + std::to_string(job.ShardIndex) + " of " + std::to_string(job.ShardCount) +
+                " (slices are numbered from 0)");
   TKVXLibView library;
-  auto sources = sourcesOf(job.Textures, library);
-  if (!sources) return fail(sources.error());
+  auto all = sourcesOf(job.Textures, library);
+  if (!all) return fail(all.error());
+  std::vector<Source> slice;
+  for (size_t i = job.ShardIndex; i < all->size(); i += job.ShardCount) slice.push_back((*all)[i]);
+  const std::vector<Source>* sources = &slice;
   std::error_code ec;
   fs::create_directories(job.OutFolder, ec);
   if (ec) return fail("cannot make the folder " + job.OutFolder + ": " + ec.message());
@@ -113,6 +135,8 @@ Result<TBatchReport> BatchDrape(TKVXFile2& doc, const TBatchDrape& job) {
   options.jpegQuality = job.Quality;
   const TBitmap32 original = doc.Result;
   TextureKeeper texture(*doc.Objects[size_t(job.Object)]->Texture);
+  TObjectView view = doc.GetObjectView(job.Object);
+  const TKVXParamBlock param = view.Param;
   TBatchReport report;
   if (job.Progress) job.Progress->Begin("Batch Drape...", int(sources->size()));
   for (size_t k = 0; k < sources->size(); ++k) {
@@ -122,11 +146,33 @@ Result<TBatchReport> BatchDrape(TKVXFile2& doc, const TBatchDrape& job) {
     }
     const Source& s = (*sources)[k];
     const auto start = std::chrono::steady_clock::now();
-    TBatchItem item{k + 1, sources->size(), s.Label, "", "", 0};
+    TBatchItem item;
+    item.Number = k + 1;
+    item.Total = sources->size();
+    item.Texture = s.Label;
+    item.Input = s.Input();
     const std::string target = (fs::path(job.OutFolder) / (s.OutputName + "." + job.Format)).string();
     if (job.Progress) job.Progress->Message(s.Label);
+    if (job.Resume && fs::is_regular_file(target, ec)) {
+      item.Output = target;
+      item.Skipped = true;
+      if (job.OnItem) job.OnItem(item);
+      report.Items.push_back(std::move(item));
+      if (job.Progress) job.Progress->Step();
+      continue;
+    }
     auto picture = loadTexture(s, library);
     Status done = picture ? Status(Ok{}) : Status(fail(picture.error()));
+    if (done && !job.Tiles.Empty()) {
+      view.Param = param;
+      auto tiles = RuleTiles(job.Tiles, param, view.Grid, doc.Width, doc.Height, picture->Width(), picture->Height());
+      if (tiles) {
+        view.Param.TileX = std::clamp(tiles->first, kMinTile, kMaxTile);
+        view.Param.TileY = std::clamp(tiles->second, kMinTile, kMaxTile);
+      } else {
+        done = fail(tiles.error());
+      }
+    }
     if (done) {
       texture.Use(std::move(picture.value()));
       doc.Result = original;
@@ -145,6 +191,7 @@ Result<TBatchReport> BatchDrape(TKVXFile2& doc, const TBatchDrape& job) {
   }
   if (job.Progress) job.Progress->End();
   doc.Result = original;
+  view.Param = param;
   return report;
 }
 

@@ -136,10 +136,27 @@ const std::array kMain = {
          }),
     Forward("AToolsMapping", "Tools", "Box Maping / Original Maping", "", "Box Maping / Original Maping", "AChengeUV"),
 
-    Check("ALinear", "Texture", "Linear", [](M& s) { s.Options.Nearest = false; }, [](M& s) { return !s.Options.Nearest; },
-          "", K::Radio),
-    Check("ANearest", "Texture", "Nearest", [](M& s) { s.Options.Nearest = true; }, [](M& s) { return s.Options.Nearest; },
-          "", K::Radio),
+    Check("ALinear", "Texture", "Linear", [](M& s) { s.Options.Nearest = s.Options.Smooth = false; },
+          [](M& s) { return !s.Options.Nearest && !s.Options.Smooth; }, "", K::Radio),
+    Check("ANearest", "Texture", "Nearest",
+          [](M& s) {
+            s.Options.Nearest = true;
+            s.Options.Smooth = false;
+          },
+          [](M& s) { return s.Options.Nearest; }, "", K::Radio),
+    Check("ASmooth", "Texture", "Smooth",
+          [](M& s) {
+            s.Options.Nearest = false;
+            s.Options.Smooth = true;
+          },
+          [](M& s) { return s.Options.Smooth && !s.Options.Nearest; }, "", K::Radio),
+    kSeparator,
+    Check("AProjectiveCells", "Texture", "Projective Cells",
+          [](M& s) { s.Options.ProjectiveCells = !s.Options.ProjectiveCells; },
+          [](M& s) { return s.Options.ProjectiveCells; }),
+    Check("ATextureAlpha", "Texture", "Use Texture Transparency",
+          [](M& s) { s.Options.TextureAlpha = !s.Options.TextureAlpha; },
+          [](M& s) { return s.Options.TextureAlpha; }),
     kSeparator,
     Check("ASharpenMode", "Texture", "Sharpen mode", [](M& s) { s.Options.SharpenMode = !s.Options.SharpenMode; },
           [](M& s) { return s.Options.SharpenMode; }),

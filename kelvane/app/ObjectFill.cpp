@@ -38,6 +38,7 @@ TFillInput InputFor(TKVXFile2& doc, TObjectView& view, const TByteMap* mask, con
   in.Param = view.Param;
   in.Options = FillOptionsOf(view.Param);
   in.Options.Sharpen = how.Sharpen;
+  in.Options.TextureAlpha = how.TextureAlpha;
   in.Sharpen = how.SharpenFn;
   in.Report = how.Report;
   return in;

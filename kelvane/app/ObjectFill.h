@@ -14,6 +14,7 @@ struct TDocumentFill {
   TRenderOptions Render;
   bool Sharpen = false;   // "Sharpen mode"
   TSharpenFn SharpenFn;   // from the filter engine; none: no sharpening
+  bool TextureAlpha = false;  // "Use Texture Transparency"
   TProgress* Progress = nullptr;
   // Where the drape is composited: the document's result image unless another is given
   // (a copy, while the window keeps showing the result).

@@ -1,5 +1,8 @@
 // Fill, textures, grids and the filters on the result image.
+#include <algorithm>
+
 #include "../drape/KVXUtils.h"
+#include "../drape/TileSize.h"
 #include "../filters/Convolution.h"
 #include "../raster/PictureFormats.h"
 #include "ObjectFill.h"
@@ -13,6 +16,7 @@ TDocumentFill FillSettings(const TKVXOptions& options) {
   TDocumentFill how;
   how.Render = options.Render();
   how.Sharpen = options.SharpenMode;
+  how.TextureAlpha = options.TextureAlpha;
   how.SharpenFn = [](TBitmap32& drape, const TByteMap& mask) { SharpenFilter(drape, &mask); };
   return how;
 }
@@ -272,6 +276,29 @@ void TKVXEditSession::BlurEdge() {
   if (!currentMask_ || currentMask_->Empty()) return;
   kelvane::BlurEdge(Doc.Result, *currentMask_);
   observer_->ImageChanged();
+}
+
+void TKVXEditSession::FollowFolds(const TFoldOptions& options) {
+  if (mode_ != TWindowMode::Grid || Busy() || !Layer.Grid || !currentMask_) return;
+  if (Status s = Layer.FollowFolds(Doc.Base, *currentMask_, options); !s) {
+    Message(s.error());
+    return;
+  }
+  SetModified(true);
+  observer_->OverlayChanged();
+}
+
+bool TKVXEditSession::ApplyTileRule(const TTileRule& rule) {
+  TKVXParamBlock* p = CurrentParam();
+  if (!p || !Layer.Grid || Busy()) return false;
+  const TBitmap32* t = currentTexture_;
+  const bool none = !t || t->Empty();
+  auto tiles = RuleTiles(rule, *p, *Layer.Grid, Doc.Width, Doc.Height, none ? 1 : t->Width(), none ? 1 : t->Height());
+  if (!tiles) return false;
+  p->TileX = std::clamp(tiles->first, kMinTile, kMaxTile);
+  p->TileY = std::clamp(tiles->second, kMinTile, kMaxTile);
+  SetModified(true);
+  return true;
 }
 
 }  // namespace kelvane

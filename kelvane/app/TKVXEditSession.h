@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../drape/TKVXLayer.h"
+#include "../drape/TileSize.h"
 #include "../project/TKVXFile2.h"
 #include "../select/Selection.h"
 #include "../select/SelectionDisplay.h"
@@ -154,6 +155,12 @@ public:
   void SaveGrid();
   // A button of the grid tool window (grid mode only).
   void GridToolButton(const TGridToolButton& button);
+  // "Follow Folds" (grid mode): the current grid becomes a lattice over the current mask
+  // that bends the texture with the photo's folds; undone like any grid change.
+  void FollowFolds(const TFoldOptions& options);
+  // "Keep Proportions" and real sizes: TileX and TileY of the current object from the
+  // rule, for its texture on its grid. False, changing nothing, when they cannot be had.
+  bool ApplyTileRule(const TTileRule& rule);
   void Undo() { StepHistory(false); }
   void Redo() { StepHistory(true); }
   void InvertSelection();

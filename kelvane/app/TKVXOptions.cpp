@@ -39,7 +39,8 @@ int PassesOfAALevel(int index) {
 
 TRenderOptions TKVXOptions::Render() const {
   TRenderOptions r;
-  r.Sampling = Nearest ? TTextureSampling::Nearest : TTextureSampling::Linear;
+  r.Sampling = Nearest ? TTextureSampling::Nearest : Smooth ? TTextureSampling::Smooth : TTextureSampling::Linear;
+  r.ProjectiveCells = ProjectiveCells;
   r.Passes = PassesOfAALevel(AALevel);
   r.AntialiasingRender = AntialiasRender;
   return r;

@@ -38,6 +38,9 @@ struct TKVXOptions {
   bool AntialiasRender = true;        // "Antialiasing Render" (main window)
   bool Nearest = false;               // "Nearest" (not persisted)
   bool SharpenMode = false;           // "Sharpen mode" (not persisted)
+  bool Smooth = false;                // "Smooth", beside "Nearest" and "Linear" (not persisted)
+  bool ProjectiveCells = false;       // "Projective Cells" (not persisted)
+  bool TextureAlpha = false;          // "Use Texture Transparency" (not persisted)
 
   // The render options these values make.
   TRenderOptions Render() const;

@@ -6,16 +6,20 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "CliErrors.h"
 #include "CliSupport.h"
+#include "Json.h"
 #include "ParamFields.h"
+#include "TileOptions.h"
 #include "app/BatchDrape.h"
 #include "app/ObjectFill.h"
 #include "drape/DrapeFill.h"
 #include "drape/Jitter.h"
 #include "drape/TexCoordGen.h"
 #include "filters/Convolution.h"
+#include "raster/FileIO.h"
 #include "raster/PictureFormats.h"
 
 namespace kelvane::cli {
@@ -57,7 +61,7 @@ private:
   std::map<std::string, std::string> values_;
 };
 
-const std::set<std::string> kRenderFlags = {"--sharpen", "--no-aa-render"};
+const std::set<std::string> kRenderFlags = {"--sharpen", "--no-aa-render", "--projective", "--texture-alpha"};
 const std::set<std::string> kRenderValues = {"--sampling", "--passes"};
 
 std::set<std::string> with(std::set<std::string> a, const std::set<std::string>& b) {
@@ -105,8 +109,10 @@ TDocumentFill renderOptions(const Args& a) {
   if (auto s = a.value("--sampling")) {
     if (*s == "nearest")
       how.Render.Sampling = TTextureSampling::Nearest;
+    else if (*s == "smooth")
+      how.Render.Sampling = TTextureSampling::Smooth;
     else if (*s != "linear")
-      throw UsageError("--sampling: linear or nearest");
+      throw UsageError("--sampling: linear, nearest or smooth");
   }
   if (auto p = a.value("--passes")) {
     how.Render.Passes = int(ParseIntegerIn(*p, "--passes", -1, 66));
@@ -114,6 +120,8 @@ TDocumentFill renderOptions(const Args& a) {
       throw UsageError("--passes: -1 (none), 2, 3, 4, 8, 15, 24 or 66");
   }
   how.Render.AntialiasingRender = !a.flag("--no-aa-render");
+  how.Render.ProjectiveCells = a.flag("--projective");
+  how.TextureAlpha = a.flag("--texture-alpha");
   how.Sharpen = a.flag("--sharpen");
   how.SharpenFn = [](TBitmap32& drape, const TByteMap& mask) { SharpenFilter(drape, &mask); };
   return how;
@@ -137,9 +145,35 @@ void warnIfMaskEmpty(TKVXFile2& doc, int index) {
     std::fprintf(stderr, "kelvane-cli: object %d covers nothing (its mask is empty); the result is unchanged\n", index);
 }
 
+// K/N: slice K (0..N-1) of N.
+std::pair<size_t, size_t> parseShard(const std::string& text) {
+  const size_t slash = text.find('/');
+  if (slash == std::string::npos) throw UsageError("--shard: expected K/N (K from 0 to N-1), got " + text);
+  const int64_t n = ParseIntegerIn(text.substr(slash + 1), "--shard N", 1, 1000000);
+  const int64_t k = ParseIntegerIn(text.substr(0, slash), "--shard K", 0, n - 1);
+  return {size_t(k), size_t(n)};
+}
+
+// One record per texture of the slice, written whole under a temporary name.
+void writeManifest(const std::string& path, const TBatchDrape& job, const TBatchReport& report) {
+  std::string json = "{\"shard\":" + std::to_string(job.ShardIndex) + ",\"shards\":" + std::to_string(job.ShardCount) +
+                     ",\"cancelled\":" + (report.Cancelled ? "true" : "false") + ",\"textures\":[";
+  for (size_t i = 0; i < report.Items.size(); ++i) {
+    const TBatchItem& t = report.Items[i];
+    json += std::string(i ? "," : "") + "\n{\"input\":" + JsonString(t.Input) + ",\"output\":" + JsonString(t.Output) +
+            ",\"milliseconds\":" + std::to_string(t.Milliseconds) + ",\"status\":\"" + t.Status() +
+            "\",\"message\":" + JsonString(t.Skipped ? "already complete" : t.Error) + "}";
+  }
+  json += "\n]}\n";
+  if (Status s = SaveFileAtomically(path, std::vector<uint8_t>(json.begin(), json.end())); !s)
+    throw Failed("cannot write the manifest " + path + ": " + s.error());
+}
+
 }  // namespace
 
-int DrapeCommand(const std::vector<std::string>& words) {
+int DrapeCommand(const std::vector<std::string>& given) {
+  std::vector<std::string> words = given;
+  const TTileRule tiles = TakeTileOptions(words);
   const Args a(words, with({"--glare", "--level-up", "--hi-contrast", "--verbose"}, kRenderFlags),
                with({"--grid", "--mask", "--color", "--tile", "--rotate", "--shift", "--seamless", "--transparency",
                      "--fov", "--key", "--quality"},
@@ -168,6 +202,7 @@ int DrapeCommand(const std::vector<std::string>& words) {
   else
     object.Mask.Clear(255);
   p.Name = object.Param.Name;
+  ApplyTileRuleOrFail(tiles, p, object.Grid, doc.Width, doc.Height, object.Texture);
   object.Param = p;
 
   StepPrinter steps;
@@ -218,8 +253,11 @@ int ProjectAAMaskCommand(const std::vector<std::string>& words) {
   return 0;
 }
 
-int BatchCommand(const std::vector<std::string>& words) {
-  const Args a(words, kRenderFlags, with({"--object", "--textures", "--out", "--quality", "--format"}, kRenderValues));
+int BatchCommand(const std::vector<std::string>& given) {
+  std::vector<std::string> words = given;
+  const TTileRule tiles = TakeTileOptions(words);
+  const Args a(words, with({"--resume"}, kRenderFlags),
+               with({"--object", "--textures", "--out", "--quality", "--format", "--shard", "--manifest"}, kRenderValues));
   a.expect(1);
   const auto objectText = a.value("--object");
   const auto textures = a.value("--textures");
@@ -231,23 +269,30 @@ int BatchCommand(const std::vector<std::string>& words) {
     throw UsageError("--format: jpg, png or bmp");
   job.Quality = quality(a);
   job.Fill = renderOptions(a);
+  job.Tiles = tiles;
   TFillReport fillReport;
   job.Fill.Report = &fillReport;
   job.Textures = *textures;
   job.OutFolder = *out;
+  if (auto shard = a.value("--shard")) std::tie(job.ShardIndex, job.ShardCount) = parseShard(*shard);
+  job.Resume = a.flag("--resume");
+  const auto manifest = a.value("--manifest");
   TKVXFile2 doc;
   LoadProjectOrFail(doc, a.positional[0]);
   job.Object = ObjectIndex(doc, *objectText);
   warnIfMaskEmpty(doc, job.Object);
   job.OnItem = [](const TBatchItem& item) {
     std::fprintf(stderr, "[%zu/%zu] %s", item.Number, item.Total, item.Texture.c_str());
-    if (item.Error.empty())
+    if (item.Skipped)
+      std::fprintf(stderr, " -> %s (already complete)\n", item.Output.c_str());
+    else if (item.Error.empty())
       std::fprintf(stderr, " -> %s (%lld ms)\n", item.Output.c_str(), (long long)item.Milliseconds);
     else
       std::fprintf(stderr, ": %s\n", item.Error.c_str());
   };
   auto report = BatchDrape(doc, job);
   if (!report) throw Failed(report.error());
+  if (manifest) writeManifest(*manifest, job, report.value());
   // The grid and the mask are the same for every texture: one report says it.
   printWarnings(fillReport);
   if (const size_t failures = report->Failures())

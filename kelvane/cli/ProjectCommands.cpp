@@ -10,6 +10,7 @@
 #include "Json.h"
 #include "ParamFields.h"
 #include "SceneCommands.h"
+#include "TileOptions.h"
 #include "drape/KVXGridTools.h"
 #include "project/TKVXFile2.h"
 #include "raster/PictureFormats.h"
@@ -74,8 +75,10 @@ int ProjectInfoCommand(const std::vector<std::string>& a) {
   return 0;
 }
 
-int ProjectSetCommand(const std::vector<std::string>& a) {
-  if (a.size() < 4) throw UsageError("expected IN.kvx OBJ FIELD=VALUE... OUT.kvx");
+int ProjectSetCommand(const std::vector<std::string>& given) {
+  std::vector<std::string> a = given;
+  const TTileRule tiles = TakeTileOptions(a);
+  if (a.size() < 3 || (a.size() < 4 && tiles.Empty())) throw UsageError("expected IN.kvx OBJ FIELD=VALUE... OUT.kvx");
   // Every field is checked before the project is read.
   TKVXParamBlock check;
   std::vector<std::pair<std::string, std::string>> fields;
@@ -84,11 +87,16 @@ int ProjectSetCommand(const std::vector<std::string>& a) {
     if (eq == std::string::npos) throw UsageError("expected FIELD=VALUE, got " + a[i]);
     fields.emplace_back(a[i].substr(0, eq), a[i].substr(eq + 1));
     SetParamField(check, fields.back().first, fields.back().second);
+    if (!tiles.Empty() && tiles.ObjectWidthCm > 0 && fields.back().first.rfind("Tile", 0) == 0)
+      throw UsageError(fields.back().first + " cannot be set with --object-width and --repeat, which give it");
   }
   TKVXFile2 doc;
   LoadProjectOrFail(doc, a[0]);
-  TKVXParamBlock& p = doc.GetObjectView(ObjectIndex(doc, a[1])).Param;
+  TObjectView v = doc.GetObjectView(ObjectIndex(doc, a[1]));
+  TKVXParamBlock& p = v.Param;
   for (const auto& [field, value] : fields) SetParamField(p, field, value);
+  // The tiling follows from the fields just set (TileX, the seamless overlaps, Rotate).
+  ApplyTileRuleOrFail(tiles, p, v.Grid, doc.Width, doc.Height, v.Texture);
   SaveProjectOrFail(doc, a.back());
   return 0;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CliErrors.h"
+#include "CliSupport.h"
 #include "DemoCommand.h"
 #include "DrapeCommands.h"
 #include "FilterCommand.h"
@@ -19,6 +20,7 @@
 #include "SceneCommands.h"
 #include "SelectCommand.h"
 #include "TexlibCommands.h"
+#include "drape/FollowFolds.h"
 #include "drape/KVXGridTools.h"
 #include "project/TKVXFile2.h"
 #include "raster/FileIO.h"
@@ -182,6 +184,20 @@ int gridDivide(const Args& args) {
   return 0;
 }
 
+int gridFollowFolds(const Args& args) {
+  const Args& a = expect(args, 6);
+  TFoldOptions o;
+  o.Cols = int(cli::ParseIntegerIn(a[2], "COLS", 1, 2000));
+  o.Rows = int(cli::ParseIntegerIn(a[3], "ROWS", 1, 2000));
+  o.Strength = cli::ParseRealIn(a[4], "STRENGTH", -1000, 1000);
+  const TBitmap32 photo = cli::LoadPictureOrFail(a[0]);
+  const TByteMap mask = cli::LoadMaskPicture(a[1], photo.Width(), photo.Height(), "the photo");
+  auto g = FollowFoldsGrid(photo, mask, o);
+  if (!g) throw Failed(g.error());
+  save(a[5], g.value());
+  return 0;
+}
+
 int gridInsert(const Args& args, bool column) {
   const Args& a = expect(args, 3);
   TMapGrid g = load(a[0]);
@@ -232,8 +248,16 @@ int gridFromJson(const Args& args) {
 }
 
 const char* const kRenderOptions =
-    "\nrender options: --sampling linear|nearest, --passes -1|2|3|4|8|15|24|66 (the antialiasing of\n"
-    "perspective (scene) drapes only; -1 none), --no-aa-render, --sharpen (the drape inside the mask)";
+    "\nrender options: --sampling linear|nearest|smooth (smooth: trilinear over the mipmaps), --passes\n"
+    "-1|2|3|4|8|15|24|66 (the antialiasing of perspective (scene) drapes only; -1 none), --no-aa-render,\n"
+    "--sharpen (the drape inside the mask), --projective (each cell of a flat grid maps the texture\n"
+    "projectively: pattern lines stay straight in cells drawn in perspective), --texture-alpha (the\n"
+    "texture's transparency lets the photo show through)";
+
+const char* const kTilingOptions =
+    "\ntiling options: --keep-aspect (TileY from TileX so that the texture keeps its proportions on the\n"
+    "grid), --object-width CM --repeat CM[,CM] (TileX and TileY from the object's width and the fabric's\n"
+    "repeat; a repeat without a height takes the texture's proportions)";
 
 // One command: its group (first word), its name (second word; empty: the group takes
 // every word after the first), its usage line and what it does. A new command is a row.
@@ -247,6 +271,12 @@ const Command kCommands[] = {
     {"grid", "lattice", "grid lattice W H OUT.kvg [--cell CW,CH]",
      "the default lattice over a W x H image: 3 x 3 cells, or cells of CW x CH pixels", gridLattice},
     {"grid", "divide", "grid divide W H L,T,R,B COLS ROWS OUT.kvg", "a lattice over a pixel rectangle", gridDivide},
+    {"grid", "follow-folds", "grid follow-folds PHOTO MASK COLS ROWS STRENGTH OUT.kvg",
+     "a lattice of COLS x ROWS cells over the mask's bounding box whose texture coordinates follow the\n"
+     "folds: each node's (U, V) is moved along the slope of the photo's smoothed brightness inside the\n"
+     "mask, by STRENGTH pixels (-1000..1000) where the brightness changes by its whole range across one\n"
+     "cell. A photo of one brightness gives the plain lattice",
+     gridFollowFolds},
     {"grid", "insert-col", "grid insert-col IN.kvg K OUT.kvg", "a column before lattice column K (0..Cols)",
      [](const Args& a) { return gridInsert(a, true); }},
     {"grid", "insert-row", "grid insert-row IN.kvg K OUT.kvg", "a row before lattice row K (0..Rows)",
@@ -293,11 +323,11 @@ const Command kCommands[] = {
     {"project", "add-object", "project add-object IN.kvx NAME OUT.kvx",
      "a new object named NAME (up to 30 characters) that covers nothing, with the default lattice",
      cli::ProjectAddObjectCommand},
-    {"project", "set", "project set IN.kvx OBJ FIELD=VALUE... OUT.kvx",
+    {"project", "set", "project set IN.kvx OBJ FIELD=VALUE... OUT.kvx [tiling options]",
      "OBJ is an object's index or its Name. Fields: Name (up to 100 characters), Color (AARRGGBB),\n"
      "Glare, LevelUp, HiContrast (0|1), Transparency (0..255), Rotate (0..360), TileX, TileY (0.001..100),\n"
      "SeamlessX, SeamlessY (0..0.5), ShiftX, ShiftY (-1..1), FieldOfView (radians, 0 for a flat object,\n"
-     "below pi), MaterialKey, MaterialKey2",
+     "below pi), MaterialKey, MaterialKey2" + std::string(kTilingOptions),
      cli::ProjectSetCommand},
     {"project", "set-mask", "project set-mask IN.kvx OBJ MASK.png OUT.kvx",
      "the mask from a grey picture of the project's size", cli::ProjectSetMaskCommand},
@@ -320,15 +350,21 @@ const Command kCommands[] = {
     {"drape", "",
      "drape PHOTO TEXTURE|- OUT [--grid G.kvg] [--mask M.png] [--color AARRGGBB] [--tile X,Y] [--rotate DEG]\n"
      "      [--shift X,Y] [--seamless X,Y] [--glare] [--level-up] [--hi-contrast] [--transparency T]\n"
-     "      [--fov RADIANS] [--key K] [--quality Q] [--verbose] [render options]",
+     "      [--fov RADIANS] [--key K] [--quality Q] [--verbose] [tiling options] [render options]",
      std::string("the texture (- for the colour alone) draped over the photo through the grid. Ranges: --tile\n"
                  "0.001..100, --rotate 0..360, --shift -1..1, --seamless 0..0.5, --transparency 0..255, --fov 0\n"
-                 "(flat) or below pi, --quality 1..100") + kRenderOptions,
+                 "(flat) or below pi, --quality 1..100") + kTilingOptions + kRenderOptions,
      cli::DrapeCommand},
     {"batch", "",
      "batch IN.kvx --object OBJ --textures DIR|LIB.kvt|LIST.kvp --out DIR [--quality Q] [--format jpg|png|bmp]\n"
-     "      [render options]",
-     std::string("one draped picture per texture of the folder, library or list") + kRenderOptions,
+     "      [--shard K/N] [--manifest OUT.json] [--resume] [tiling options] [render options]",
+     std::string("one draped picture per texture of the folder (by file name), library or list.\n"
+                 "--shard K/N: only slice K (0..N-1) of N: textures K, K+N, K+2N, ... of the list; N runs, one\n"
+                 "per K, give exactly the pictures of one run without --shard. --manifest: one JSON record per\n"
+                 "texture of the slice (input, output, milliseconds, status ok|skipped|failed, message).\n"
+                 "--resume: outputs that exist are complete (written under a temporary name, then renamed) and\n"
+                 "are not made again. The tiling options are applied to each texture's proportions") +
+         kTilingOptions + kRenderOptions,
      cli::BatchCommand},
     {"demo", "", "demo DIR", "a sample room, fabrics and the curtain's project; drapes it", cli::DemoCommand},
 

@@ -44,9 +44,49 @@ private:
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
+bool HasTexture(const TFillInput& in) { return in.Texture && !in.Texture->Empty(); }
+
+// With texture transparency the texture is drawn with its colours multiplied by its
+// alpha, so that filtering across the edge of a hole does not mix in the colour of the
+// hole's invisible pixels; the drape's colours are divided by the alpha afterwards.
+void Premultiply(TBitmap32& t) {
+  TColor32* p = t.Bits();
+  for (size_t i = 0, n = size_t(t.Width()) * t.Height(); i < n; ++i) {
+    const uint32_t a = AlphaComponent(p[i]);
+    if (a == 255) continue;
+    auto m = [a](uint32_t v) { return (v * a + 127) / 255; };
+    p[i] = Color32(uint8_t(m(RedComponent(p[i]))), uint8_t(m(GreenComponent(p[i]))), uint8_t(m(BlueComponent(p[i]))),
+                   uint8_t(a));
+  }
+}
+
+void Unpremultiply(TBitmap32& t) {
+  TColor32* p = t.Bits();
+  for (size_t i = 0, n = size_t(t.Width()) * t.Height(); i < n; ++i) {
+    const uint32_t a = AlphaComponent(p[i]);
+    if (a == 255 || a == 0) continue;
+    auto d = [a](uint32_t v) { return std::min<uint32_t>(255, (v * 255 + a / 2) / a); };
+    p[i] = Color32(uint8_t(d(RedComponent(p[i]))), uint8_t(d(GreenComponent(p[i]))), uint8_t(d(BlueComponent(p[i]))),
+                   uint8_t(a));
+  }
+}
+
+bool UsesTextureAlpha(const TFillInput& in) { return in.Options.TextureAlpha && HasTexture(in); }
+
+// The mask scaled by the drape's alpha: Round(M * A / 255).
+TByteMap MaskTimesAlpha(const TByteMap& mask, const TBitmap32& drape) {
+  TByteMap out = mask;
+  if (drape.Width() != mask.Width() || drape.Height() != mask.Height()) return out;
+  uint8_t* m = out.Bits();
+  const TColor32* d = drape.Bits();
+  for (size_t i = 0, n = size_t(mask.Width()) * mask.Height(); i < n; ++i)
+    if (m[i]) m[i] = uint8_t((m[i] * AlphaComponent(d[i]) * 2 + 255) / 510);
+  return out;
+}
+
 // Steps 3 and 4 of both fills: the photo adjusted under the mask and the drape
 // composited into the result.
-void AdjustAndCompose(const TFillInput& in, TBitmap32& photo, const TBitmap32& drape, const TStepClock* clock) {
+void AdjustAndCompose(const TFillInput& in, TBitmap32& photo, TBitmap32& drape, const TStepClock* clock) {
   auto say = [&](const char* m) {
     if (clock) clock->Say(m);
   };
@@ -54,10 +94,16 @@ void AdjustAndCompose(const TFillInput& in, TBitmap32& photo, const TBitmap32& d
   say("Level Up... ");
   if (in.Options.HiContrast) ApplyHiContrast(photo, *in.Mask);
   say("Hi contrast... ");
+  TByteMap seeThrough;
+  if (UsesTextureAlpha(in)) {
+    Unpremultiply(drape);
+    seeThrough = MaskTimesAlpha(*in.Mask, drape);
+  }
+  const TByteMap& mask = UsesTextureAlpha(in) ? seeThrough : *in.Mask;
   if (in.Options.Glare)
-    ComposeGlare(*in.Result, drape, photo, *in.Mask, in.Color, in.Options.Transparency);
+    ComposeGlare(*in.Result, drape, photo, mask, in.Color, in.Options.Transparency);
   else
-    ComposeMultiply(*in.Result, drape, photo, *in.Mask, in.Color, in.Options.Transparency);
+    ComposeMultiply(*in.Result, drape, photo, mask, in.Color, in.Options.Transparency);
   say("Apply Texture... ");
 }
 
@@ -87,8 +133,6 @@ Status RenderDrape(const TKVXLayer& layer, TBitmap32& drape, const TFillInput& i
   return Ok{};
 }
 
-bool HasTexture(const TFillInput& in) { return in.Texture && !in.Texture->Empty(); }
-
 TBitmap32 NewDrape(const TBitmap32& base) {
   TBitmap32 drape;
   drape.SetSizeUninitialized(base.Width(), base.Height());
@@ -109,6 +153,7 @@ Status DrapeFill(TKVXLayer& layer, const TFillInput& in, TProgress* progress) {
     drape.Clear(in.Color);
   } else {
     layer.SetTexture(*in.Texture);
+    if (UsesTextureAlpha(in)) Premultiply(layer.Texture), layer.TextureChanged();
     clock.Say("Prepate texture... ");
     if (Status s = RenderDrape(layer, drape, in); !s) {
       if (progress) progress->End();
@@ -133,6 +178,8 @@ Status DrapeFillMulti(TKVXLayer& layer, const TFillInput& in, std::span<const TF
     drape.Clear(in.Color);
   } else {
     FillTiled(layer.Texture, *in.Texture);
+    if (UsesTextureAlpha(in)) Premultiply(layer.Texture);
+    layer.TextureChanged();
     TMapGrid merged;
     for (size_t i = selected.size(); i-- > 0;)
       if (selected[i].Grid) AppendGrid(merged, *selected[i].Grid, in.Param.MaterialKey, selected[i].MaterialKey);

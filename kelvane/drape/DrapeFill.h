@@ -23,6 +23,9 @@ struct TFillOptions {
   bool Glare = false;
   uint8_t Transparency = 255;
   bool Sharpen = false;  // the main window's "Sharpen mode"
+  // The main window's "Use Texture Transparency": the drape covers each pixel by the
+  // texture's alpha times the mask, so the photograph shows through see-through parts.
+  bool TextureAlpha = false;
 };
 // The options an object's own parameter block holds.
 TFillOptions FillOptionsOf(const TKVXParamBlock& param);

@@ -13,6 +13,7 @@
 
 #include "../raster/ParallelRows.h"
 #include "Jitter.h"
+#include "ProjectiveCells.h"
 
 namespace kelvane {
 
@@ -198,9 +199,30 @@ bool UploadShrunk(GLuint name, const TBitmap32& t, int maxSide) {
   return glGetError() == GL_NO_ERROR;
 }
 
+// The bound texture's levels below the first, each the average of the one above, for
+// trilinear filtering of a texture that was loaded as one level.
+bool BuildSmallerLevels() {
+  GLint w = 0, h = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+  if (w <= 0 || h <= 0) return false;
+  TBitmap32 level;
+  level.SetSizeUninitialized(w, h);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, level.Bits());
+  for (int k = 1; w > 1 || h > 1; ++k) {
+    w = std::max(1, w / 2), h = std::max(1, h / 2);
+    TBitmap32 smaller;
+    smaller.SetSizeUninitialized(w, h);
+    ShrinkTextureRows(level, w, h, 0, h, smaller.Bits());
+    glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, smaller.Bits());
+    level = std::move(smaller);
+  }
+  return glGetError() == GL_NO_ERROR;
+}
+
 // Loads the texture, bound, with the chosen filter; returns 0 when it cannot. Sizes that
-// are not powers of two go through the mipmap builder, which rescales them; the filters
-// never read the smaller levels, so a power-of-two texture needs only its own level.
+// are not powers of two go through the mipmap builder, which rescales them; only "Smooth"
+// reads the smaller levels, so otherwise a power-of-two texture needs only its own level.
 GLuint UploadTexture(const TBitmap32& texture, TColor32 c, TTextureSampling sampling) {
   const TBitmap32 single(1, 1, c | 0xFF000000u);
   const TBitmap32& t = texture.Empty() ? single : texture;
@@ -208,14 +230,16 @@ GLuint UploadTexture(const TBitmap32& texture, TColor32 c, TTextureSampling samp
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   const GLint filter = sampling == TTextureSampling::Nearest ? GL_NEAREST : GL_LINEAR;
+  const bool smooth = sampling == TTextureSampling::Smooth;
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, smooth ? GL_LINEAR_MIPMAP_LINEAR : filter);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   GLint maxSide = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
-  if (t.Width() > maxSide || t.Height() > maxSide) return UploadShrunk(name, t, maxSide) ? name : 0;
-  if (PowerOfTwo(t.Width()) && PowerOfTwo(t.Height()) && t.Width() <= maxSide && t.Height() <= maxSide) {
+  if (t.Width() > maxSide || t.Height() > maxSide)
+    return UploadShrunk(name, t, maxSide) && (!smooth || BuildSmallerLevels()) ? name : 0;
+  if (!smooth && PowerOfTwo(t.Width()) && PowerOfTwo(t.Height()) && t.Width() <= maxSide && t.Height() <= maxSide) {
     // The bitmap's 0xAARRGGBB words are the bytes B, G, R, A.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, t.Width(), t.Height(), 0, GL_BGRA, GL_UNSIGNED_BYTE, t.Bits());
     if (glGetError() == GL_NO_ERROR) return name;
@@ -262,7 +286,7 @@ bool CellInside(const TMapGrid& g, const TMapCell& cell, bool quad) {
 // scene objects. Without a placement no texture coordinates are given; with a key only
 // cells of that key are drawn. The progress steps once per cell drawn.
 GLuint CompileCells(const TMapGrid& g, bool quads, const TTexturePlacement* place, const int32_t* key,
-                    TProgress* progress, bool reversed = false) {
+                    TProgress* progress, bool reversed = false, bool projective = false) {
   const GLuint list = glGenLists(1);
   glNewList(list, GL_COMPILE);
   glBegin(quads ? GL_QUADS : GL_TRIANGLES);
@@ -281,6 +305,18 @@ GLuint CompileCells(const TMapGrid& g, bool quads, const TTexturePlacement* plac
     const TMapCell& cell = g.Cells[reversed ? g.Cells.size() - 1 - k : k];
     if (key && cell.Key != *key) continue;
     if (!CellInside(g, cell, quads)) continue;
+    if (projective && place && quads) {
+      if (const auto q = ProjectiveCellTexCoords(g, cell, *place)) {
+        const int32_t corners[4] = {cell.TopLeft, cell.TopRight, cell.BottomRight, cell.BottomLeft};
+        for (size_t k = 0; k < 4; ++k) {
+          const TMapNode& n = g.Nodes[size_t(corners[k])];
+          glTexCoord4d((*q)[k].S, (*q)[k].T, (*q)[k].R, (*q)[k].Q);
+          glVertex2f(n.X, n.Y);
+        }
+        if (progress) progress->Step();
+        continue;
+      }
+    }
     vertex(cell.TopLeft);
     vertex(cell.TopRight);
     vertex(cell.BottomRight);
@@ -340,7 +376,7 @@ struct TTexturedCells {
     texture = UploadTexture(image, c, options.Sampling);
     if (!texture) return fail("OpenGL: the texture could not be loaded");
     BeginProgress(progress, "Render object... ", grid.Cells.size());
-    list = CompileCells(grid, quads, &place, key, progress, reversed);
+    list = CompileCells(grid, quads, &place, key, progress, reversed, quads && options.ProjectiveCells);
     return Ok{};
   }
 };

@@ -14,14 +14,20 @@
 // OpenGL's fixed-function pipeline, in an offscreen context that needs no display.
 namespace kelvane {
 
-enum class TTextureSampling { Nearest, Linear };
+// Smooth: trilinear filtering over the texture's mipmaps, so a texture drawn smaller
+// than its pixels averages them instead of picking some.
+enum class TTextureSampling { Nearest, Linear, Smooth };
 
-// The options the rasterisers read: the "Nearest"/"Linear" pair, the pass count of
-// "Anti-aliasing Level:" (-1 for "No Anti-aliasing") and "Antialiasing Render".
+// The options the rasterisers read: the "Nearest"/"Linear"/"Smooth" choice, the pass
+// count of "Anti-aliasing Level:" (-1 for "No Anti-aliasing"), "Antialiasing Render" and
+// "Projective Cells".
 struct TRenderOptions {
   TTextureSampling Sampling = TTextureSampling::Linear;
   int Passes = 8;
   bool AntialiasingRender = true;
+  // Flat objects: each four-sided cell maps the texture projectively, so straight lines
+  // of the pattern stay straight in cells that are not parallelograms.
+  bool ProjectiveCells = false;
 };
 
 // Where the texture lies on the grid: rotation in degrees, repeats and offsets.

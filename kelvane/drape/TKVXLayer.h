@@ -11,6 +11,7 @@
 #include "GridTools.h"
 #include "KVXGridTools.h"
 #include "KVXType.h"
+#include "FollowFolds.h"
 #include "OglRender.h"
 #include "PerspectiveGrid.h"
 #include "TOverlayCanvas.h"
@@ -142,6 +143,9 @@ public:
   bool AddHorLine();
   bool ResetGrid();
   bool FitGridToSelection(const TByteMap& mask);
+  // "Follow Folds": the grid becomes the fold-following lattice over the mask (one
+  // recorded change); a message when it cannot be made.
+  Status FollowFolds(const TBitmap32& photo, const TByteMap& mask, const TFoldOptions& options);
 
 private:
   struct TDrag {

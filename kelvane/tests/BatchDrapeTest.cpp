@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "TestSupport.h"
 #include "app/BatchDrape.h"
@@ -114,6 +116,83 @@ TEST(BatchDrape, RefusesJobsThatCannotStartAndStopsWhenCancelled) {
 
 TEST(BatchDrape, PicturesSharingANameKeepTheirExtension) {
   EXPECT_EQ(BatchOutputNames({"/t/a.jpg", "/t/a.png", "/t/b.png"}), (std::vector<std::string>{"a.jpg", "a.png", "b"}));
+  // One file name in two folders of a list, and a stem that looks like a file name.
+  EXPECT_EQ(BatchOutputNames({"/s/x.jpg", "/t/x.jpg", "/t/x.jpg-2.png", "/u/x.jpg"}),
+            (std::vector<std::string>{"x.jpg", "x.jpg-3", "x.jpg-2", "x.jpg-4"}));
+  EXPECT_EQ(BatchOutputNames({"/t/a.png", "/t/a.png.jpg", "/t/a.jpg"}),
+            (std::vector<std::string>{"a.png", "a.png-2", "a.jpg"}));
+}
+
+// Every file of a folder, by name, with its bytes.
+std::map<std::string, std::vector<uint8_t>> folderBytes(const std::string& path) {
+  std::map<std::string, std::vector<uint8_t>> out;
+  for (const auto& e : fs::directory_iterator(path)) out[e.path().filename().string()] = ReadFileBytes(e.path().string()).value();
+  return out;
+}
+
+// Seven fabrics of different colours and sizes, one of them unreadable.
+std::string sevenFabrics(const test::TempDir& dir) {
+  for (int i = 0; i < 7; ++i) {
+    const std::string name = dir.file("fabrics/f" + std::to_string(i) + (i % 2 ? ".png" : ".bmp"));
+    const TBitmap32 t = test::gradient(3 + i, 5 + 2 * i);
+    write(name, i == 4 ? std::vector<uint8_t>{'b', 'a', 'd'} : i % 2 ? WritePng(t).value() : WriteBmp(t, 24));
+  }
+  return dir.file("fabrics");
+}
+
+TEST(BatchShards, SlicesRunOneAfterAnotherGiveTheWholeJobsPicturesByteForByte) {
+  test::TempDir dir;
+  TKVXFile2 doc = greyProject();
+  TBatchDrape job;
+  job.Textures = sevenFabrics(dir);
+  job.Tiles.KeepProportions = true;
+  job.OutFolder = dir.file("whole");
+  auto whole = BatchDrape(doc, job);
+  ASSERT_TRUE(whole.ok()) << whole.error();
+  EXPECT_EQ(whole->Items.size(), 7u);
+  EXPECT_EQ(whole->Failures(), 1u);
+  for (size_t n : {1u, 3u, 9u}) {
+    job.OutFolder = dir.file("sliced" + std::to_string(n));
+    job.ShardCount = n;
+    std::set<std::string> inputs;
+    for (size_t k = 0; k < n; ++k) {
+      job.ShardIndex = k;
+      auto part = BatchDrape(doc, job);
+      ASSERT_TRUE(part.ok()) << part.error();
+      for (const TBatchItem& i : part->Items) EXPECT_TRUE(inputs.insert(i.Input).second) << i.Input << " twice";
+    }
+    EXPECT_EQ(inputs.size(), 7u);
+    EXPECT_EQ(folderBytes(job.OutFolder), folderBytes(dir.file("whole"))) << n << " slices";
+  }
+  job.ShardIndex = 3;
+  job.ShardCount = 3;
+  EXPECT_FALSE(BatchDrape(doc, job).ok());
+  // The object's tiling is its own again.
+  EXPECT_EQ(doc.GetObjectView(0).Param.TileY, 1);
+}
+
+TEST(BatchShards, ResumingSkipsWhatIsThereAndMakesWhatIsMissing) {
+  test::TempDir dir;
+  TKVXFile2 doc = greyProject();
+  TBatchDrape job;
+  job.Textures = sevenFabrics(dir);
+  job.OutFolder = dir.file("out");
+  job.Format = "png";
+  ASSERT_TRUE(BatchDrape(doc, job).ok());
+  const auto first = folderBytes(job.OutFolder);
+  ASSERT_EQ(first.size(), 6u);
+  fs::remove(dir.file("out/f2.png"));
+  write(dir.file("out/f3.png"), {'k', 'e', 'p', 't'});  // not made again: it is there
+  job.Resume = true;
+  auto again = BatchDrape(doc, job);
+  ASSERT_TRUE(again.ok());
+  std::vector<std::string> status;
+  for (const TBatchItem& i : again->Items) status.push_back(i.Status());
+  EXPECT_EQ(status, (std::vector<std::string>{"skipped", "skipped", "ok", "skipped", "failed", "skipped", "skipped"}));
+  EXPECT_EQ(again->Items[3].Output, dir.file("out/f3.png"));
+  const auto second = folderBytes(job.OutFolder);
+  EXPECT_EQ(second.at("f2.png"), first.at("f2.png"));
+  EXPECT_EQ(second.at("f3.png"), (std::vector<uint8_t>{'k', 'e', 'p', 't'}));
 }
 
 TEST(LibraryTextures, AFillFromAMissingLibrarySaysWhichLibraryInsteadOfDrapingNothing) {

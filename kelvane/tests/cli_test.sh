@@ -114,6 +114,25 @@ check "batch reports the texture it could not read" "kelvane-cli: 1 of 2 texture
   "$("$CLI" batch "$work/p5.kvx" --object 0 --textures "$work/fabrics" --out "$work/cat" 2>&1 | tail -n 1)"
 check "batch wrote the good one" yes "$([ -s "$work/cat/a.jpg" ] && echo yes)"
 check "batch needs its folders" 2 "$(status "$CLI" batch "$work/p5.kvx" --object 0)"
+# Slices of a catalogue: each texture once, the manifest says what happened, a rerun
+# with --resume makes nothing again.
+cp "$work/pic.bmp" "$work/fabrics/c.bmp"
+check "slice 0 of 2" 0 "$(status "$CLI" batch "$work/p5.kvx" --object 0 --textures "$work/fabrics" --out "$work/sl" --shard 0/2 --manifest "$work/m0.json" --keep-aspect)"
+check "slice 1 of 2" 1 "$(status "$CLI" batch "$work/p5.kvx" --object 0 --textures "$work/fabrics" --out "$work/sl" --shard 1/2 --manifest "$work/m1.json")"
+check "the slices' outputs" "a.jpg c.jpg" "$(ls "$work/sl" | tr '\n' ' ' | sed 's/ $//')"
+check "manifest of slice 0" '"status":"ok" "status":"ok"' "$(grep -o '"status":"[a-z]*"' "$work/m0.json" | tr '\n' ' ' | sed 's/ $//')"
+check "manifest names the input" 1 "$(grep -c '"input":"[^"]*fabrics/b.png","output":"","milliseconds":[0-9]*,"status":"failed","message":"PNG' "$work/m1.json")"
+check "resume skips" '"status":"skipped" "status":"skipped"' "$("$CLI" batch "$work/p5.kvx" --object 0 --textures "$work/fabrics" --out "$work/sl" --shard 0/2 --manifest "$work/m0.json" --resume 2>/dev/null; grep -o '"status":"[a-z]*"' "$work/m0.json" | tr '\n' ' ' | sed 's/ $//')"
+for o in "--shard 2/2" "--shard 1" "--shard -1/3" "--shard 0/0" "--object-width 100" "--repeat 10" \
+  "--object-width 100 --repeat 10 --tile 2,2" "--keep-aspect --object-width 100 --repeat 10,20" "--object-width 0 --repeat 10"; do
+  check "batch refuses $o" 2 "$(status "$CLI" batch "$work/p5.kvx" --object 0 --textures "$work/fabrics" --out "$work/x" $o)"
+done
+check "real sizes in a project" '"TileX":12,"TileY":12' \
+  "$("$CLI" project set "$work/p5.kvx" 0 "$work/rs.kvx" --object-width 240 --repeat 20 && "$CLI" project info "$work/rs.kvx" | grep -o '"TileX":[^,]*,"TileY":[^,]*')"
+check "keep-aspect in a project" '"TileX":3,"TileY":3' \
+  "$("$CLI" project set "$work/p5.kvx" 0 TileX=3 "$work/ka.kvx" --keep-aspect && "$CLI" project info "$work/ka.kvx" | grep -o '"TileX":[^,]*,"TileY":[^,]*')"
+check "drape with the new render options" 0 "$(status "$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/dn.png" --sampling smooth --projective --texture-alpha --keep-aspect --tile 3,3)"
+check "sampling message" "kelvane-cli: --sampling: linear, nearest or smooth" "$("$CLI" drape "$work/pic.bmp" - "$work/x.png" --sampling cubic 2>&1 | head -n 1)"
 check "texture coordinates" '{"cols":2,"rows":2,"nodes":[[-1,-1,0,1,1],' \
   "$("$CLI" grid texcoords "$work/g2.kvg" 1000 1000 1000 1000 1000 1000 1000 1000 "$work/tc.kvg" && "$CLI" grid dump "$work/tc.kvg" | head -c 42)"
 check "texture coordinates need numbers" 2 "$(status "$CLI" grid texcoords "$work/g2.kvg" 1 1 abc 1 1 1 1 1 "$work/tc.kvg")"
@@ -181,7 +200,7 @@ help_is "filter NAME" filter
 help_is "filter NAME" filter blur -h
 help_is "select TOOL" select
 help_is "select TOOL" select wand --seed
-check "a group lists its commands" 11 "$("$CLI" grid --help | grep -c '^kelvane-cli grid ')"
+check "a group lists its commands" 12 "$("$CLI" grid --help | grep -c '^kelvane-cli grid ')"
 check "a usage error is two lines" 2 "$("$CLI" grid lattice 0 3 "$work/x.kvg" 2>&1 | wc -l)"
 check "and says where the usage is" "run 'kelvane-cli grid lattice --help' for the usage" \
   "$("$CLI" grid lattice 0 3 "$work/x.kvg" 2>&1 | tail -n 1)"
