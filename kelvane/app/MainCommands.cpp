@@ -135,6 +135,14 @@ const std::array kMain = {
            if (TKVXEditSession* d = Doc(s)) s.Host().RunWindowCommand(*d, "ATexGen");
          }),
     Forward("AToolsMapping", "Tools", "Box Maping / Original Maping", "", "Box Maping / Original Maping", "AChengeUV"),
+    Item("AToolsUVEditor", "Tools", "UV Editor", "", "",
+         [](M& s) {
+           if (TKVXEditSession* d = Doc(s)) s.Host().RunWindowCommand(*d, "AUVEditor");
+         }),
+    Item("AToolsIncluded", "Tools", "Included Objects", "", "Included Objects|Places pictures over the image",
+         [](M& s) {
+           if (TKVXEditSession* d = Doc(s)) s.Host().RunWindowCommand(*d, "aTexBrush");
+         }),
 
     Check("ALinear", "Texture", "Linear", [](M& s) { s.Options.Nearest = s.Options.Smooth = false; },
           [](M& s) { return !s.Options.Nearest && !s.Options.Smooth; }, "", K::Radio),

@@ -97,6 +97,7 @@ void TKVXEditSession::StepHistory(bool forward) {
   GridEditBegin();
   forward ? History.Redo() : History.Undo();
   GridEditEnd();
+  if (uv_) uv_->Redraw();
   UpdateSelectionDisplay();
   observer_->OverlayChanged();
 }

@@ -48,8 +48,14 @@ void TKVXEditSession::MouseDown(const TMouse& m) {
       handDragging_ = true;
       handLast_ = {m.X, m.Y};
       return;
-    case TWindowMode::Included:
+    case TWindowMode::Included: {
+      // The rubber band: a handle sizes the selected picture, inside it moves it.
+      const TPointD b = View.ViewToBitmap(m.X, m.Y);
+      Included.HandleSize = 4 / std::max(View.Scale(), 1e-6);
+      Included.MouseDown(b.X, b.Y);
+      observer_->OverlayChanged();
       return;
+    }
     case TWindowMode::Selection:
       break;
     case TWindowMode::None:
@@ -118,6 +124,14 @@ void TKVXEditSession::MouseMove(const TMouse& m) {
       handLast_ = {m.X, m.Y};
       SynchroniseView();
       return;
+    case TWindowMode::Included: {
+      if (Busy() || !m.LeftHeld || Included.Grab() == TBandGrab::None) return;
+      const TPointD b = View.ViewToBitmap(m.X, m.Y);
+      Included.MouseMove(b.X, b.Y);
+      RedrawIncluded();
+      observer_->OverlayChanged();
+      return;
+    }
     case TWindowMode::Selection:
       break;
     default:
@@ -162,6 +176,10 @@ void TKVXEditSession::MouseUp(const TMouse& m) {
     }
     case TWindowMode::Hand:
       handDragging_ = false;
+      return;
+    case TWindowMode::Included:
+      if (Included.MouseUp()) IncludedEdited();
+      observer_->OverlayChanged();
       return;
     case TWindowMode::Selection:
       break;

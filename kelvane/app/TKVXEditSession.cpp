@@ -28,6 +28,7 @@ TKVXEditSession::TKVXEditSession(const TServices& services, TKVXOptions& options
     : Doc(swapper), services_(services), options_(options), swapper_(swapper) {
   Layer.Recorder = &History;
   Layer.DividePrompt = services.DivideGrid;
+  Included.List = &Doc.Included;
 }
 
 TKVXEditSession::~TKVXEditSession() {
@@ -221,6 +222,9 @@ void TKVXEditSession::MakeCurrent() {
   Layer.PreviewParam = v.Param;
   Layer.SetTexture(texturePreview_.Empty() ? TBitmap32(1, 1, currentColor_) : texturePreview_);
   if (mode_ == TWindowMode::Grid) Layer.EnsureLattice();
+  // An open UV editor follows the current object: it never holds another object's grid.
+  if (uv_) OpenUVEditor();
+  RedrawIncluded();
   SynchroniseView();
   UpdateSelectionDisplay();
   observer_->CurrentObjectChanged();

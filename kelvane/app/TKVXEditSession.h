@@ -2,12 +2,18 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "../drape/TICNObjectEditorLayer.h"
 #include "../drape/TKVXLayer.h"
+#include "../drape/TexCoordGen.h"
+#include "../drape/TexParams.h"
 #include "../drape/TileSize.h"
+#include "../drape/TuveditorLayer.h"
 #include "../project/TKVXFile2.h"
 #include "../select/Selection.h"
 #include "../select/SelectionDisplay.h"
@@ -16,6 +22,7 @@
 #include "THistory.h"
 #include "TKVXOptions.h"
 #include "TViewState.h"
+#include "TextureTools.h"
 
 namespace kelvane {
 
@@ -182,6 +189,39 @@ public:
   // A filter on the result image within the current mask.
   void ApplyFilter(const std::function<void(TBitmap32&, const TByteMap*)>& filter);
 
+  // ---- the UV texture editor over the current object's grid and texture
+  // Opens it (again) on the current object; false without one.
+  bool OpenUVEditor();
+  void CloseUVEditor();
+  TuveditorLayer* UVEditor() { return uv_.get(); }
+  // Positions in texture pixels; every gesture that changes the grid is undoable.
+  void UVMouseDown(double tx, double ty, const TGridMouse& mouse);
+  void UVMouseMove(double tx, double ty);
+  void UVMouseUp();
+  void UVButton(const TUVButton& button);
+
+  // ---- the "Texture Params" window: the current object's placement fields
+  TTexParamValues TexParams();
+  // A control changed: it and its partner are written; false without a current object.
+  bool SetTexParam(const TTexParamValues& controls, size_t changed);
+
+  // ---- "Gen Texture Coords": the dialog's texts (nothing after Cancel); the fill runs
+  // in either case. Returns whether the grid got new coordinates.
+  bool GenTextureCoords(const std::optional<TTexGenTexts>& texts);
+
+  // ---- included objects (the "Tex Brush" mode)
+  TICNObjectEditorLayer Included;
+  // A picture placed at an image point (a drop); false, saying why, when unreadable.
+  bool PlaceIncludedPicture(const std::string& path, double bitmapX, double bitmapY);
+  // "Load Image...": the selected entry's picture, or a new entry at the view's centre.
+  void LoadIncludedImage();
+  void LoadIncludedAlpha();
+  void ClearIncludedAlpha();
+  void DeleteIncluded();
+  bool SetIncludedParams(const TIncObjParams& params);
+  // Draws the entries into the layer's bitmap when they changed; says why one failed.
+  void RedrawIncluded();
+
   // ---- the whole-image commands of the main window
   void Rotate(int quarterTurns);  // 1, 2 or 3 clockwise
   void Flip(bool horizontal);
@@ -257,6 +297,9 @@ private:
   TColor32 BasePixel(TPoint p) const;
   bool SelectionCommandsEnabled() const { return SelectedCount() < 2; }
 
+  void UVEdited(bool changed);
+  void IncludedEdited();
+
   TServices services_;
   TKVXOptions& options_;
   TCashMarager* swapper_;
@@ -288,6 +331,8 @@ private:
   TRect zoomRect_;
   bool handDragging_ = false;
   TPointD handLast_;
+
+  std::unique_ptr<TuveditorLayer> uv_;
 
   TByteMap displayMask_;
   TBitmap32 selectionLayer_;

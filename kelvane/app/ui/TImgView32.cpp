@@ -1,6 +1,9 @@
 #include "TImgView32.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -47,6 +50,30 @@ void DrawGridOverlay(QPainter& p, TKVXEditSession& s) {
   p.setOpacity(1);
 }
 
+// The included pictures over the image, and in their mode the rubber band of the
+// selected one with its eight handles.
+void DrawIncluded(QPainter& p, TKVXEditSession& s) {
+  if (s.Doc.Included.Count() > 0 && s.Included.Bitmap.Width() == s.Doc.Base.Width() &&
+      s.Included.Bitmap.Height() == s.Doc.Base.Height())
+    DrawVisible(p, s.View, s.Included.Bitmap, false);
+  if (s.Mode() != TWindowMode::Included) return;
+  const std::optional<TRect> band = s.Included.BandRect();
+  if (!band) return;
+  const TPointD a = s.View.BitmapToView(band->Left, band->Top), b = s.View.BitmapToView(band->Right, band->Bottom);
+  const QRectF r(QPointF(a.X, a.Y), QPointF(b.X, b.Y));
+  p.save();
+  p.setPen(QPen(Qt::white, 1, Qt::DashLine));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(r);
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::white);
+  const QPointF c = r.center();
+  for (QPointF h : {r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft(), QPointF(c.x(), r.top()),
+                    QPointF(r.right(), c.y()), QPointF(c.x(), r.bottom()), QPointF(r.left(), c.y())})
+    p.drawRect(QRectF(h.x() - 3, h.y() - 3, 6, 6));
+  p.restore();
+}
+
 // What a selection gesture shows while it is made, drawn inverted.
 void DrawFeedback(QPainter& p, TKVXEditSession& s) {
   const TSelectionState& sel = s.Selection();
@@ -86,6 +113,7 @@ void PaintDocumentView(QPainter& p, TKVXEditSession& s, bool resultOpaque) {
   // The result layer covers the base image; where it is opaque the base cannot show.
   if (!resultOpaque) DrawVisible(p, v, s.Doc.Base, true);
   DrawVisible(p, v, s.Doc.Result, resultOpaque);
+  DrawIncluded(p, s);
   if (s.SelectionLayerVisible() && !s.HideSelection() && !s.SelectionLayer().Empty())
     p.drawImage(QPointF(-1, -1), WrapBitmap(s.SelectionLayer(), false));
   if (s.Mode() == TWindowMode::Grid) DrawGridOverlay(p, s);
@@ -100,6 +128,40 @@ TImgView32::TImgView32(TKVXEditSession& session, QWidget* parent) : QAbstractScr
   autoScroll_.setInterval(20);
   connect(&autoScroll_, &QTimer::timeout, this, &TImgView32::AutoScroll);
   autoScroll_.start();
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+}
+
+// Picture files dropped in the included-objects mode become included pictures; other
+// drops go on to the window below.
+void TImgView32::dragEnterEvent(QDragEnterEvent* e) {
+  if (session_.Mode() == TWindowMode::Included && e->mimeData()->hasUrls())
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void TImgView32::dragMoveEvent(QDragMoveEvent* e) {
+  if (session_.Mode() == TWindowMode::Included && e->mimeData()->hasUrls())
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void TImgView32::dropEvent(QDropEvent* e) {
+  if (session_.Mode() != TWindowMode::Included || !e->mimeData()->hasUrls()) {
+    e->ignore();
+    return;
+  }
+  // The viewport's events arrive here with its positions.
+  TPointD b = session_.View.ViewToBitmap(e->position().x(), e->position().y());
+  for (const QUrl& url : e->mimeData()->urls()) {
+    if (!url.isLocalFile()) continue;
+    session_.PlaceIncludedPicture(ToUtf8(url.toLocalFile()), b.X, b.Y);
+    b.X += 16;
+    b.Y += 16;
+  }
+  e->acceptProposedAction();
 }
 
 void TImgView32::ImagesChanged() {

@@ -12,7 +12,10 @@
 #include <QVBoxLayout>
 
 #include "QtBitmap.h"
+#include "TGetTexCoordsDlg.h"
+#include "TIncObjParamsForm.h"
 #include "TTrackEdit.h"
+#include "TUVTextureEditorForm.h"
 #include "app/DocumentCommands.h"
 
 namespace kelvane::ui {
@@ -34,10 +37,16 @@ TKVXEditForm::TKVXEditForm(const TServices& services, TKVXOptions& options, TCas
   layout->addWidget(toolBar_ = BuildToolBar());
   layout->addWidget(split, 1);
   session_->SetObserver(this);
+  incParams_ = new TIncObjParamsForm(*session_, this);
   ShowControls();
 }
 
-TKVXEditForm::~TKVXEditForm() { session_->SetObserver(nullptr); }
+TKVXEditForm::~TKVXEditForm() {
+  session_->SetObserver(nullptr);
+  // The document's windows work on the session: they go first.
+  delete uvEditor_.data();
+  delete incParams_;
+}
 
 QWidget* TKVXEditForm::BuildToolBar() {
   auto* bar = new QWidget(this);
@@ -163,6 +172,8 @@ QWidget* TKVXEditForm::BuildSidePanel() {
   connect(clear, &QPushButton::clicked, this, [this] { session_->ClearTexture(); });
   tl->addWidget(clear);
   side_->addTab(texture, "Texture");
+  connect(side_, &QTabWidget::currentChanged, this,
+          [this, texture](int) { Q_EMIT TexturePageShown(side_->currentWidget() == texture); });
   return side_;
 }
 
@@ -176,6 +187,10 @@ void TKVXEditForm::RunCommand(const QString& id) {
     if (ok) session_->FeatherSelection(r);
   } else if (key == "aHideTool") {
     TogglePanels();
+  } else if (key == "AUVEditor") {
+    OpenUVEditor();
+  } else if (key == "ATexGen") {
+    GenTextureCoords();
   } else {
     RunDocumentCommand(*session_, key);
   }
@@ -188,6 +203,25 @@ void TKVXEditForm::PickColour() {
       QColorDialog::getColor(QColor(RedComponent(c), GreenComponent(c), BlueComponent(c)), this, "Color");
   if (!picked.isValid()) return;
   session_->SetColorOfSelected(Color32(uint8_t(picked.red()), uint8_t(picked.green()), uint8_t(picked.blue())));
+}
+
+void TKVXEditForm::OpenUVEditor() {
+  if (session_->Busy() || !session_->OpenUVEditor()) return;
+  if (!uvEditor_) uvEditor_ = new TUVTextureEditorForm(*session_, this);
+  uvEditor_->Refresh();
+  uvEditor_->show();
+  uvEditor_->raise();
+}
+
+TGetTexCoordsDlg* TKVXEditForm::TexCoordsDialog() {
+  if (!texCoords_) texCoords_ = new TGetTexCoordsDlg(this);
+  return texCoords_;
+}
+
+void TKVXEditForm::GenTextureCoords() {
+  if (session_->Busy()) return;
+  if (session_->SelectedCount() == 1) session_->Doc.EnsureLoaded(session_->CurrentIndex());
+  session_->GenTextureCoords(TexCoordsDialog()->Ask());
 }
 
 void TKVXEditForm::TogglePanels() {
@@ -245,6 +279,8 @@ void TKVXEditForm::CurrentObjectChanged() {
   ShowColour();
   ShowTexturePreview();
   ShowControls();
+  if (uvEditor_) uvEditor_->Refresh();
+  Q_EMIT CurrentObjectShown();
 }
 
 void TKVXEditForm::ShowColour() {
@@ -300,10 +336,23 @@ void TKVXEditForm::ViewChanged() {
 
 void TKVXEditForm::ImageChanged() { view_->ImagesChanged(); }
 
-void TKVXEditForm::OverlayChanged() { view_->viewport()->update(); }
+void TKVXEditForm::OverlayChanged() {
+  view_->viewport()->update();
+  if (uvEditor_) uvEditor_->Refresh();
+  if (incParams_->isVisible()) incParams_->Refresh();
+}
 
 void TKVXEditForm::ModeChanged() {
   if (session_->Mode() == TWindowMode::Grid) Q_EMIT GridToolsWanted();
+  // The included objects' "Params" window belongs to their mode.
+  const bool included = session_->Mode() == TWindowMode::Included;
+  if (included && !incParams_->isVisible()) {
+    incParams_->move(mapToGlobal(QPoint(width() - incParams_->sizeHint().width() - 240, 60)));
+    incParams_->Refresh();
+    incParams_->show();
+  } else if (!included && incParams_->isVisible()) {
+    incParams_->hide();
+  }
   ShowControls();
   view_->ViewChanged();
   Q_EMIT Changed();

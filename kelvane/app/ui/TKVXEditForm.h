@@ -6,15 +6,19 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
 #include "TImgView32.h"
+#include "TUVTextureEditorForm.h"
 #include "app/TKVXEditSession.h"
 
 namespace kelvane::ui {
 
 class TTrackEdit;
+class TGetTexCoordsDlg;
+class TIncObjParamsForm;
 
 // A document window: the image view with its layers, the side panel with the object
 // list, the colour and the texture, and the shading and selection controls. Its
@@ -33,6 +37,10 @@ public:
   // "Hide Tool": the side panel and the tool bar.
   void TogglePanels();
   bool PanelsShown() const;
+  // The document's own windows, while they exist.
+  TUVTextureEditorForm* UVEditor() const { return uvEditor_; }
+  TIncObjParamsForm* IncludedParams() const { return incParams_; }
+  TGetTexCoordsDlg* TexCoordsDialog();
 
 Q_SIGNALS:
   // The caption, the modified mark or the enabled commands may have changed.
@@ -41,6 +49,10 @@ Q_SIGNALS:
   void GridToolsWanted();
   // A command of the main window asked for from this window (the list's menu).
   void MainCommandWanted(const QString& id);
+  // Another object became current: the "Texture Params" window shows its fields.
+  void CurrentObjectShown();
+  // The "Texture" page was shown (true) or left: the "Texture Params" window follows.
+  void TexturePageShown(bool shown);
 
 protected:
   void closeEvent(QCloseEvent* e) override;
@@ -66,6 +78,8 @@ private:
   void ShowControls();
   void ListMenu(const QPoint& at);
   void PickColour();
+  void OpenUVEditor();
+  void GenTextureCoords();
 
   std::unique_ptr<TKVXEditSession> session_;
   TImgView32* view_ = nullptr;
@@ -81,6 +95,9 @@ private:
   QSpinBox* zoom_ = nullptr;
   QLabel* texturePreview_ = nullptr;
   bool updating_ = false;
+  QPointer<TUVTextureEditorForm> uvEditor_;
+  TGetTexCoordsDlg* texCoords_ = nullptr;
+  TIncObjParamsForm* incParams_ = nullptr;
 };
 
 }  // namespace kelvane::ui

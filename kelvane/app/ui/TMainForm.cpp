@@ -27,6 +27,7 @@
 #include "TGTForm.h"
 #include "TImgSizeForm.h"
 #include "TKVXEditForm.h"
+#include "TKVXMatialParamsForm.h"
 #include "TKVXRotateDlgForm.h"
 #include "TOptionsDlg.h"
 #include "TSTForm.h"
@@ -88,6 +89,7 @@ TMainForm::TMainForm(TCashMarager* swapper, QWidget* parent)
         RefreshCommands();
       },
       this);
+  texParams_ = new TKVXMatialParamsForm([this] { return ActiveDocument(); }, this);
   options_ = new TOptionsDlg(this);
   imageSize_ = new TImgSizeForm(this);
   rotate_ = new TKVXRotateDlgForm(this);
@@ -96,6 +98,7 @@ TMainForm::TMainForm(TCashMarager* swapper, QWidget* parent)
   BuildToolBar();
   BuildStatusBar();
   connect(mdi_, &QMdiArea::subWindowActivated, this, &TMainForm::RefreshCommands);
+  connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { texParams_->Load(ActiveDocument()); });
   ants_.setInterval(300);
   connect(&ants_, &QTimer::timeout, this, [this] {
     if (TKVXEditSession* d = ActiveDocument()) d->MarchingAntsTick();
@@ -319,6 +322,17 @@ TKVXEditSession* TMainForm::NewDocument(const std::string& caption) {
       gridTools_->show();
     }
   });
+  connect(form, &TKVXEditForm::CurrentObjectShown, this, [this, form] {
+    if (ActiveForm() == form || !ActiveForm()) texParams_->Load(&form->Session());
+  });
+  connect(form, &TKVXEditForm::TexturePageShown, this, [this](bool shown) {
+    if (shown && !texParams_->isVisible()) {
+      texParams_->move(mapToGlobal(QPoint(width() - texParams_->sizeHint().width() - 340, 420)));
+      texParams_->Load(ActiveDocument());
+    }
+    texParams_->setVisible(shown);
+    RefreshCommands();
+  });
   connect(form, &TKVXEditForm::MainCommandWanted, this, [this](const QString& id) {
     RunMainCommand(*session_, ToUtf8(id));
     RefreshCommands();
@@ -369,12 +383,16 @@ QWidget* TMainForm::ToolWindow(TToolWindow w) const {
   switch (w) {
     case TToolWindow::SelectTools: return selectTools_;
     case TToolWindow::GridTools: return gridTools_;
+    case TToolWindow::TextureParams: return texParams_;
     default: return nullptr;
   }
 }
 
 void TMainForm::ToggleToolWindow(TToolWindow w) {
-  if (QWidget* t = ToolWindow(w)) t->setVisible(!t->isVisible());
+  QWidget* t = ToolWindow(w);
+  if (!t) return;
+  if (t == texParams_ && !t->isVisible()) texParams_->Load(ActiveDocument());
+  t->setVisible(!t->isVisible());
 }
 
 bool TMainForm::ToolWindowVisible(TToolWindow w) {
@@ -388,6 +406,7 @@ void TMainForm::ToggleDocumentPanels() {
   f->TogglePanels();
   selectTools_->setVisible(f->PanelsShown());
   gridTools_->setVisible(f->PanelsShown());
+  texParams_->setVisible(f->PanelsShown());
 }
 
 void TMainForm::Exit() { close(); }

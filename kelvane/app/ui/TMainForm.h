@@ -23,6 +23,7 @@ class TOptionsDlg;
 class TImgSizeForm;
 class TKVXRotateDlgForm;
 class TBalansForm;
+class TKVXMatialParamsForm;
 
 // The main window "Kelvane": the document windows in the MDI area, the menus, the
 // toolbar and the shortcuts of the command table, the five-part status bar, the tool
@@ -41,6 +42,7 @@ public:
   TForm1* ProgressWindow() const { return progress_; }
   TSTForm* SelectTools() const { return selectTools_; }
   TGTForm* GridTools() const { return gridTools_; }
+  TKVXMatialParamsForm* TextureParams() const { return texParams_; }
   bool OpenFile(const QString& path);
   // Scripts and tests replace the platform services (before documents are opened).
   const TServices& Services() const { return services_; }
@@ -103,6 +105,7 @@ private:
   QMenu* recent_ = nullptr;
   TSTForm* selectTools_ = nullptr;
   TGTForm* gridTools_ = nullptr;
+  TKVXMatialParamsForm* texParams_ = nullptr;
   TDivideGridForm* divide_ = nullptr;
   TOptionsDlg* options_ = nullptr;
   TImgSizeForm* imageSize_ = nullptr;

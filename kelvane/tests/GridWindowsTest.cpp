@@ -1,0 +1,164 @@
+// The grid panel and the texture windows offscreen, on a real main window.
+#include <QDoubleSpinBox>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include "ScriptedServices.h"
+#include "app/ui/TGTForm.h"
+#include "app/ui/TGetTexCoordsDlg.h"
+#include "app/ui/TIncObjParamsForm.h"
+#include "app/ui/TKVXEditForm.h"
+#include "app/ui/TKVXMatialParamsForm.h"
+#include "app/ui/TMainForm.h"
+#include "app/ui/TUVTextureEditorForm.h"
+#include "raster/PictureFormats.h"
+
+using namespace kelvane;
+using namespace kelvane::ui;
+
+class GridWindowsTest : public QObject {
+  Q_OBJECT
+
+private:
+  QTemporaryDir dir;
+  test::ScriptedWorld world;
+  std::unique_ptr<TMainForm> frame;
+
+  QString Picture(const QString& name, int w = 90, int h = 60, TColor32 c = 0xFF808080u) {
+    const QString path = dir.filePath(name);
+    if (!SavePicture(path.toStdString(), TBitmap32(w, h, c)).ok()) return {};
+    return path;
+  }
+  TKVXEditForm* Form() { return frame->ActiveForm(); }
+  TKVXEditSession& Doc() { return Form()->Session(); }
+
+private Q_SLOTS:
+  void initTestCase() { RegisterKvxPictureFormat(); }
+
+  void init() {
+    world.messages = {};
+    world.prompt = {};
+    world.dialogs = {};
+    frame = std::make_unique<TMainForm>(nullptr);
+    TServices s = world.Services();
+    s.Progress = frame->ProgressWindow();
+    world.jobs.progress = nullptr;
+    frame->SetServices(s);
+    frame->resize(1000, 700);
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+  }
+  void cleanup() { frame.reset(); }
+
+  void theGridPanelWorksInGridModeOnly() {
+    TGTForm* panel = frame->GridTools();
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    Form()->RunCommand("Anone");
+    frame->RefreshCommands();
+    QVERIFY(!panel->Button(3)->isEnabled());
+    Form()->RunCommand("AGridMode");
+    frame->RefreshCommands();
+    QVERIFY(panel->isVisible());
+    QVERIFY(panel->Button(3)->isEnabled());
+    QCOMPARE(panel->Button(0)->toolTip(), QString("Move Points"));
+    QCOMPARE(panel->Button(9)->toolTip(), QString("Draw Grid"));
+    // The button of the current tool stays pressed; the first brush presses none.
+    QTest::mouseClick(panel->Button(3), Qt::LeftButton);
+    QCOMPARE(int(Doc().Layer.ToolMode), int(gmScale));
+    QVERIFY(panel->Button(3)->isChecked());
+    QVERIFY(!panel->Button(0)->isChecked());
+    QTest::mouseClick(panel->Button(5), Qt::LeftButton);
+    QVERIFY(!panel->Button(5)->isChecked());
+    QVERIFY(!panel->Button(3)->isChecked());
+    // "Grid Tools" hides and shows it.
+    frame->Action("AWinGridTools")->trigger();
+    QVERIFY(!panel->isVisible());
+    frame->Action("AWinGridTools")->trigger();
+    QVERIFY(panel->isVisible());
+  }
+
+  void textureParamsWriteTheActiveDocumentOnly() {
+    TKVXMatialParamsForm* params = frame->TextureParams();
+    QVERIFY(params);
+    params->Field(0)->setValue(4);  // no document: nothing to write, nothing breaks
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    QCOMPARE(params->Field(0)->value(), 1.0);
+    frame->Action("AWinTextureParams")->trigger();
+    QVERIFY(params->isVisible());
+    params->Field(0)->setValue(2.5);
+    QCOMPARE(Doc().CurrentParam()->TileX, 2.5f);
+    QCOMPARE(Doc().CurrentParam()->TileY, 1.0f);
+    params->Field(6)->setValue(400);  // held to 0..360
+    QCOMPARE(Doc().CurrentParam()->Rotate, 360.0f);
+    // Another object loads its own values.
+    world.prompt.answers.push_back(std::string("Other"));
+    Form()->RunCommand("ASaveSelection");
+    QCOMPARE(Doc().CurrentIndex(), 1);
+    QCOMPARE(params->Field(0)->value(), 1.0);
+    Form()->ObjectList()->setCurrentRow(0);
+    QCOMPARE(params->Field(0)->value(), 2.5);
+  }
+
+  void genTextureCoordsTakesOnlyNumbersAndFillsAfterCancel() {
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    Doc().SelectAll();
+    TGetTexCoordsDlg* dlg = Form()->TexCoordsDialog();
+    QLineEdit* e = dlg->Edit(0);
+    e->clear();
+    QTest::keyClicks(e, "a1-2x.5");
+    QCOMPARE(e->text(), QString("1-2.5"));
+    const TMapGrid before = *Doc().Layer.Grid;
+    // Pasted text is no number: OK changes nothing, the fill still runs.
+    dlg->Edit(3)->setText("abc");
+    QTimer::singleShot(0, dlg, &QDialog::accept);
+    Form()->RunCommand("ATexGen");
+    QVERIFY(*Doc().Layer.Grid == before);
+    QVERIFY(Doc().Doc.Result.Pixel(5, 5) != Doc().Doc.Base.Pixel(5, 5));
+    Doc().ClearDraping();
+    QTimer::singleShot(0, dlg, &QDialog::reject);
+    Form()->RunCommand("ATexGen");
+    QVERIFY(Doc().Doc.Result.Pixel(5, 5) != Doc().Doc.Base.Pixel(5, 5));
+  }
+
+  void theUVEditorDragsNodesOnTheTexture() {
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    Doc().SetTexture(TBitmap32(120, 80, 0xFF4060A0u));
+    frame->Action("AToolsUVEditor")->trigger();
+    TUVTextureEditorForm* uv = Form()->UVEditor();
+    QVERIFY(uv);
+    QVERIFY(QTest::qWaitForWindowExposed(uv));
+    QCOMPARE(uv->windowTitle(), QString("UV Texture Editor"));
+    // Node 5 (row 1, column 1) sits at texture (40, 26.7).
+    const TuveditorLayer* layer = Doc().UVEditor();
+    const QPoint at(int(std::lround(40 * layer->Zoom + layer->Left)), int(std::lround(80 / 3.0 * layer->Zoom + layer->Top)));
+    const QPoint to = at + QPoint(int(std::lround(12 * layer->Zoom)), 0);
+    QTest::mousePress(uv->Canvas(), Qt::LeftButton, {}, at);
+    QTest::mouseMove(uv->Canvas(), to);
+    QTest::mouseRelease(uv->Canvas(), Qt::LeftButton, {}, to);
+    QVERIFY(std::abs(Doc().Layer.Grid->Nodes[5].U - (1 / 3.0f + 0.1f)) < 0.02f);
+    QVERIFY(Doc().Modified());
+    uv->close();
+    QVERIFY(!Doc().UVEditor());
+  }
+
+  void theTexBrushModeShowsTheParamsWindow() {
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    frame->Action("AToolsIncluded")->trigger();
+    QCOMPARE(Doc().Mode(), TWindowMode::Included);
+    TIncObjParamsForm* params = Form()->IncludedParams();
+    QVERIFY(params->isVisible());
+    QVERIFY(!params->Place(0)->isEnabled());
+    QVERIFY(Doc().PlaceIncludedPicture(Picture("logo.png", 10, 10, 0xFF0000FFu).toStdString(), 5, 5));
+    params->Refresh();
+    QVERIFY(params->Place(0)->isEnabled());
+    params->Place(0)->setValue(20);
+    QCOMPARE(Doc().Doc.Included[0].Left, 20.0f);
+    Form()->RunCommand("AGridMode");
+    QVERIFY(!params->isVisible());
+  }
+};
+
+QTEST_MAIN(GridWindowsTest)
+#include "GridWindowsTest.moc"
