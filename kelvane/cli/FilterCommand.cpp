@@ -15,23 +15,29 @@
 namespace kelvane::cli {
 namespace {
 
-// The --param k=v values; each read names its range, and a value no filter read is bad usage.
+// The --param k=v values (or the k=v,k=v list of one --entry); each read names its
+// range, and a value no filter read is bad usage.
 class Params {
 public:
-  explicit Params(const std::vector<std::string>& items) {
+  explicit Params(const std::vector<std::string>& items, std::string option = "--param")
+      : option_(std::move(option)) {
     for (const auto& item : items) {
       const size_t eq = item.find('=');
-      if (eq == std::string::npos) throw UsageError("--param: expected k=v, got " + item);
-      values_[item.substr(0, eq)] = item.substr(eq + 1);
+      if (eq == std::string::npos) throw UsageError(option_ + ": expected k=v, got " + item);
+      const std::string key = item.substr(0, eq);
+      if (option_ != "--param" && values_.count(key)) throw UsageError(option_ + ": " + key + " given twice");
+      values_[key] = item.substr(eq + 1);
     }
   }
+  // The --entry values, each a comma-separated list of k=v.
+  std::vector<std::string> entries;
   double real(const std::string& key, double fallback, double lo, double hi) {
     const std::string* v = take(key);
-    return v ? ParseRealIn(*v, "--param " + key, lo, hi) : fallback;
+    return v ? ParseRealIn(*v, option_ + " " + key, lo, hi) : fallback;
   }
   int whole(const std::string& key, int fallback, int lo, int hi) {
     const std::string* v = take(key);
-    return v ? int(ParseIntegerIn(*v, "--param " + key, lo, hi)) : fallback;
+    return v ? int(ParseIntegerIn(*v, option_ + " " + key, lo, hi)) : fallback;
   }
   std::string text(const std::string& key, const std::string& fallback) {
     const std::string* v = take(key);
@@ -39,7 +45,7 @@ public:
   }
   void checkAllUsed() const {
     for (const auto& [k, v] : values_)
-      if (!used_.count(k)) throw UsageError("--param " + k + " means nothing to this filter");
+      if (!used_.count(k)) throw UsageError(option_ + " " + k + " means nothing to this filter");
   }
 
 private:
@@ -49,9 +55,21 @@ private:
     used_[key] = true;
     return &it->second;
   }
+  std::string option_;
   std::map<std::string, std::string> values_;
   std::map<std::string, bool> used_;
 };
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> parts;
+  size_t from = 0;
+  for (;;) {
+    const size_t comma = text.find(',', from);
+    parts.push_back(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+    if (comma == std::string::npos) return parts;
+    from = comma + 1;
+  }
+}
 
 TStretchFilter filterParam(Params& p) {
   const std::string f = p.text("filter", "linear");
@@ -76,11 +94,11 @@ void npr(TBitmap32& image, const TByteMap* mask, Params& p) {
   NPRFilter(image, n, mask, nullptr, seed);
 }
 
-void replaceColor(TBitmap32& image, const TByteMap* mask, Params& p) {
+TRepColor repColorEntry(Params& p, const std::string& option) {
   TRepColor e;
   const std::string ref = p.text("ref", "");
   if (!ref.empty()) {
-    const THSL hsl = RGBToHSL(ParseHexColor(ref, 6, "--param ref"));
+    const THSL hsl = RGBToHSL(ParseHexColor(ref, 6, option + " ref"));
     e.H = hsl.H;
     e.S = hsl.S;
     e.L = hsl.L;
@@ -91,7 +109,22 @@ void replaceColor(TBitmap32& image, const TByteMap* mask, Params& p) {
   e.dH = float(p.real("deltaH", 10, 1, 50) / 1000);
   e.dS = float(p.real("deltaS", 1, 0, 1));
   e.dL = float(p.real("deltaL", 1, 0, 1));
-  ColorReplace({e}, image, mask);
+  return e;
+}
+
+// One entry from --param, or one per --entry, applied in the order given.
+void replaceColor(TBitmap32& image, const TByteMap* mask, Params& p) {
+  TRepColorSet set;
+  if (p.entries.empty()) {
+    set.push_back(repColorEntry(p, "--param"));
+  } else {
+    for (const std::string& text : p.entries) {
+      Params entry(SplitList(text), "--entry");
+      set.push_back(repColorEntry(entry, "--entry"));
+      entry.checkAllUsed();
+    }
+  }
+  ColorReplace(set, image, mask);
 }
 
 void balance(TBitmap32& image, const TByteMap*, Params& p) {
@@ -148,13 +181,13 @@ constexpr Filter kFilters[] = {
 }  // namespace
 
 int FilterCommand(const std::vector<std::string>& words) {
-  std::vector<std::string> positional, params;
+  std::vector<std::string> positional, params, entries;
   std::string maskPath;
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
-    if (w == "--mask" || w == "--param") {
+    if (w == "--mask" || w == "--param" || w == "--entry") {
       if (i + 1 >= words.size()) throw UsageError(w + " needs a value");
-      (w == "--mask" ? maskPath : params.emplace_back()) = words[++i];
+      (w == "--mask" ? maskPath : (w == "--param" ? params : entries).emplace_back()) = words[++i];
     } else if (w.rfind("--", 0) == 0) {
       throw UsageError("unknown option " + w);
     } else {
@@ -172,7 +205,12 @@ int FilterCommand(const std::vector<std::string>& words) {
   TBitmap32 image = LoadPictureOrFail(positional[1]);
   TByteMap mask;
   if (!maskPath.empty()) mask = LoadMaskPicture(maskPath, image.Width(), image.Height());
+  if (!entries.empty() && filter->name != "replace-color")
+    throw UsageError("--entry: only replace-color takes entries");
   Params p(params);
+  p.entries = entries;
+  if (!entries.empty() && !params.empty())
+    throw UsageError("--entry: give the entries alone, without --param");
   // Filters that read beyond the picture see the colour of its top-left pixel there.
   image.OuterColor = image.Pixel(0, 0);
   filter->run(image, maskPath.empty() ? nullptr : &mask, p);

@@ -368,10 +368,11 @@ const Command kCommands[] = {
      cli::BatchCommand},
     {"demo", "", "demo DIR", "a sample room, fabrics and the curtain's project; drapes it", cli::DemoCommand},
 
-    {"filter", "", "filter NAME PICTURE OUT [--mask M.png] [--param k=v ...]",
+    {"filter", "", "filter NAME PICTURE OUT [--mask M.png] [--param k=v ...] [--entry k=v,k=v,...]",
      "blur sharpen find-edge sobel blur-edge(needs --mask) water-color\n"
      "npr (noise 0..100, intensity 1..255, distortion 0..10, mode=find-edge|sobel, seed)\n"
-     "replace-color (ref=RRGGBB, H 0..1, kS 0..5, kL 0..2, deltaH 1..50, deltaS 0..1, deltaL 0..1)\n"
+     "replace-color (ref=RRGGBB, H 0..1, kS 0..5, kL 0..2, deltaH 1..50, deltaS 0..1, deltaL 0..1),\n"
+     "  as --param for one entry or as repeated --entry ref=..,H=..,kS=.. applied in order\n"
      "whole-picture adjustments, which take no --mask: balance (brightness, contrast, gamma: -100..100),\n"
      "rotate-90 rotate-180 rotate-270 flip-h flip-v, rotate (angle, filter=linear|nearest),\n"
      "resize (width, height, filter)",

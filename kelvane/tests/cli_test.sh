@@ -77,6 +77,11 @@ check "npr with its parameters" 0 "$(status "$CLI" filter npr "$work/pic.bmp" "$
 check "rotate by an angle" 0 "$(status "$CLI" filter rotate "$work/pic.bmp" "$work/r.png" --param angle=15)"
 check "resize" 0 "$(status "$CLI" filter resize "$work/pic.bmp" "$work/big.png" --param width=8 --param height=6 --param filter=nearest)"
 check "replace-color" 0 "$(status "$CLI" filter replace-color "$work/pic.bmp" "$work/rc.png" --param ref=FF0000 --param H=0.5)"
+check "replace-color with two entries" 0 "$(status "$CLI" filter replace-color "$work/pic.bmp" "$work/rc2.png" --entry ref=FF0000,H=0.5 --entry ref=00FFFF,H=0,kS=0.5)"
+check "an entry names its own bad value" "--entry kS" \
+  "$("$CLI" filter replace-color "$work/pic.bmp" "$work/x.png" --entry ref=FF0000 --entry kS=9 2>&1 >/dev/null | grep -o -- '--entry kS')"
+check "entries are replace-color's only" 2 "$(status "$CLI" filter blur "$work/pic.bmp" "$work/x.png" --entry H=0.5)"
+check "an entry with an unknown key" 2 "$(status "$CLI" filter replace-color "$work/pic.bmp" "$work/x.png" --entry hue=0.5)"
 check "balance" 0 "$(status "$CLI" filter balance "$work/pic.bmp" "$work/b.png" --param brightness=20)"
 check "blur-edge needs a mask" 2 "$(status "$CLI" filter blur-edge "$work/pic.bmp" "$work/x.png")"
 check "masked blur" 0 "$(status "$CLI" filter blur "$work/pic.bmp" "$work/mb.png" --mask "$work/pic.bmp")"
