@@ -169,7 +169,7 @@ void TKVXEditSession::ApplyLibraryTexture() {
     item.FromFile = !LibraryRef.FromLibrary;
     item.LibraryName = LibraryRef.LibraryName.substr(0, 30);
     item.LibraryIndex = LibraryRef.Index;
-    item.FilePath = LibraryRef.FilePath.substr(0, 255);
+    item.FilePath = LibraryRef.TexturePath.substr(0, 255);
     return item.Get();
   };
   texturePreview_ = apply(currentIndex_);

@@ -10,6 +10,7 @@
 #include "../project/TKVXFile2.h"
 #include "../select/Selection.h"
 #include "../select/SelectionDisplay.h"
+#include "../texlib/TTexLibTree.h"
 #include "Services.h"
 #include "THistory.h"
 #include "TKVXOptions.h"
@@ -44,14 +45,6 @@ public:
   virtual void ModeChanged() {}
   virtual void StateChanged() {}          // busy, modified, name: caption and commands
   virtual void ShowSelectionTools() {}    // loading shows the selection tool window
-};
-
-// The texture the library window last pointed at, for a drop or a double click.
-struct TLibraryTextureRef {
-  std::string LibraryName;  // file name of the library, no folder
-  int32_t Index = 0;
-  bool FromLibrary = true;  // else the texture is the file at FilePath
-  std::string FilePath;
 };
 
 // A selection gesture in progress (the selection window mode).
@@ -107,6 +100,7 @@ public:
   const std::string& DocumentName() const { return documentName_; }
   const std::string& SavePath() const { return savePath_; }
 
+  // The texture the library window last pointed at, for a drop or a double click.
   TLibraryTextureRef LibraryRef;
 
   // ---- the side panel's controls
