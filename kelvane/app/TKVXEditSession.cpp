@@ -224,6 +224,8 @@ void TKVXEditSession::MakeCurrent() {
   if (mode_ == TWindowMode::Grid) Layer.EnsureLattice();
   // An open UV editor follows the current object: it never holds another object's grid.
   if (uv_) OpenUVEditor();
+  // The list may be another document's now (a project was opened): draw it afresh.
+  Included.NeedsRedraw = true;
   RedrawIncluded();
   SynchroniseView();
   UpdateSelectionDisplay();

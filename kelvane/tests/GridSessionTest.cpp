@@ -282,6 +282,13 @@ TEST_F(GridSession, IncludedPicturesArePlacedMovedAndSavedWithTheProject) {
 
   world.dialogs.saves.push_back(dir.file("room.kvx"));
   ASSERT_TRUE(s.SaveAs());
+  // Moved away after saving, then the saved project opened again in the same window:
+  // the layer shows the saved place, not the one it drew last.
+  p.Left = 70;
+  ASSERT_TRUE(s.SetIncludedParams(p));
+  EXPECT_EQ(s.Included.Bitmap.Pixel(20, 20), 0u);
+  ASSERT_TRUE(s.Load(dir.file("room.kvx")));
+  EXPECT_NE(s.Included.Bitmap.Pixel(20, 20), 0u);
   TKVXEditSession again{world.Services(), options};
   ASSERT_TRUE(again.Load(dir.file("room.kvx")));
   ASSERT_EQ(again.Doc.Included.Count(), 1u);
@@ -291,6 +298,7 @@ TEST_F(GridSession, IncludedPicturesArePlacedMovedAndSavedWithTheProject) {
   EXPECT_EQ(again.Doc.Included[0].PicturePath, picture);
   EXPECT_NE(again.Included.Bitmap.Pixel(50, 50), 0u) << "drawn after loading";
 
+  ASSERT_EQ(s.Doc.Included.EntryAt(50, 50), 0);
   s.DeleteIncluded();
   EXPECT_EQ(s.Doc.Included.Count(), 0u);
   EXPECT_EQ(s.Included.Bitmap.Pixel(50, 50), 0u);
