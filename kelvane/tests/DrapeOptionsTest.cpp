@@ -168,6 +168,17 @@ TEST(SmoothSampling, FineStripesTiledEightTimesAverageToGreyWhereLinearAliases) 
   EXPECT_LE(greenRange(smooth).second - greenRange(smooth).first, 40);
 }
 
+TEST(SmoothSampling, ATextureWiderThanTheRendererTakesGetsItsSmallerLevelsToo) {
+  // Shrunk once to 16384 columns and loaded as one level; the others are made from it.
+  TBitmap32 t(17000, 2);
+  for (int x = 0; x < 17000; ++x) t.FillRect({x, 0, x + 1, 2}, x % 2 ? 0xFFFFFFFFu : 0xFF000000u);
+  TBitmap32 target(64, 8);
+  ASSERT_TRUE(RenderFlat(lattice(64, 8), t, target, {}, 0xFF000000u, {TTextureSampling::Smooth, -1, false}));
+  const auto [lo, hi] = greenRange(target);
+  EXPECT_GE(lo, 110);
+  EXPECT_LE(hi, 145);
+}
+
 // A floor in perspective: one cell narrower at the top, black on the left half of the
 // texture and white on the right.
 TMapGrid trapezoid() {

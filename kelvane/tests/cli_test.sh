@@ -137,6 +137,9 @@ check "real sizes in a project" '"TileX":12,"TileY":12' \
 check "keep-aspect in a project" '"TileX":3,"TileY":3' \
   "$("$CLI" project set "$work/p5.kvx" 0 TileX=3 "$work/ka.kvx" --keep-aspect && "$CLI" project info "$work/ka.kvx" | grep -o '"TileX":[^,]*,"TileY":[^,]*')"
 check "drape with the new render options" 0 "$(status "$CLI" drape "$work/pic.bmp" "$work/pic.bmp" "$work/dn.png" --sampling smooth --projective --texture-alpha --keep-aspect --tile 3,3)"
+check "follow-folds" '{"cols":4,"rows":3,' "$("$CLI" grid follow-folds "$work/pic.bmp" "$work/pic.bmp" 4 3 10 "$work/ff.kvg" && "$CLI" grid dump "$work/ff.kvg" | head -c 19)"
+check "follow-folds needs a mask of the photo's size" 1 "$(status "$CLI" grid follow-folds "$work/pic.bmp" "$work/big.png" 4 3 10 "$work/ff.kvg")"
+check "follow-folds refuses a strength out of range" 2 "$(status "$CLI" grid follow-folds "$work/pic.bmp" "$work/pic.bmp" 4 3 1e9 "$work/ff.kvg")"
 check "sampling message" "kelvane-cli: --sampling: linear, nearest or smooth" "$("$CLI" drape "$work/pic.bmp" - "$work/x.png" --sampling cubic 2>&1 | head -n 1)"
 check "texture coordinates" '{"cols":2,"rows":2,"nodes":[[-1,-1,0,1,1],' \
   "$("$CLI" grid texcoords "$work/g2.kvg" 1000 1000 1000 1000 1000 1000 1000 1000 "$work/tc.kvg" && "$CLI" grid dump "$work/tc.kvg" | head -c 42)"
