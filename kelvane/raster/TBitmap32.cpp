@@ -193,8 +193,10 @@ void TBitmap32::StretchTo(TBitmap32& dst, const TRect& r, bool blend) const {
   const Taps xs = linearTaps(width_, r.Width(), ox, c.Width());
   const Taps ys = linearTaps(height_, r.Height(), oy, c.Height());
   ParallelRows(c.Height(), c.Width(), [&](int y0, int y1) {
-    std::vector<TColor32> row(n), mixed(static_cast<size_t>(width_));
+    std::vector<TColor32> scratch(blend ? n : 0), mixed(static_cast<size_t>(width_));
     for (int y = y0; y < y1; ++y) {
+      // Opaque drawing writes the target row directly.
+      TColor32* row = blend ? scratch.data() : dst.ScanLine(c.Top + y) + c.Left;
       const TColor32* a = ScanLine(ys.i0[size_t(y)]);
       const TColor32* b = ScanLine(ys.i1[size_t(y)]);
       const int wy = ys.w[size_t(y)];
@@ -210,7 +212,7 @@ void TBitmap32::StretchTo(TBitmap32& dst, const TRect& r, bool blend) const {
         m = mixed.data();
       }
       for (size_t i = 0; i < n; ++i) row[i] = LerpPixel(m[xs.i0[i]], m[xs.i1[i]], uint32_t(xs.w[i]));
-      put(c.Top + y, row.data());
+      if (blend) put(c.Top + y, row);
     }
   });
 }
@@ -221,7 +223,12 @@ TBitmap32 TBitmap32::Resampled(int width, int height) const {
   out.DrawMode = DrawMode;
   out.MasterAlpha = MasterAlpha;
   out.StretchFilter = StretchFilter;
-  if (out.SetSize(width, height)) StretchTo(out, out.BoundsRect(), false);
+  // Opaque stretching writes every pixel of the bounds; only an empty source leaves
+  // them to the clearing.
+  if (Empty())
+    out.SetSize(width, height);
+  else if (out.SetSizeUninitialized(width, height))
+    StretchTo(out, out.BoundsRect(), false);
   return out;
 }
 
