@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -118,6 +119,21 @@ void BM_RenderPerspectiveAA8(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderPerspectiveAA8)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
+// Its floor: the same mesh drawn eight times by the single-pass render, into the same
+// target, with no accumulation between the passes.
+void BM_EightSinglePassRenders(benchmark::State& state) {
+  const TMapGrid g = sceneMesh();
+  TBitmap32 target(kW, kH);
+  const TRenderOptions o{TTextureSampling::Linear, 1, false};
+  for (auto _ : state) {
+    for (int pass = 0; pass < 8; ++pass)
+      if (!RenderPerspective(g, texture(), target, {}, 0xFFFFFFFFu, 0.8f, o)) state.SkipWithError("no context");
+    benchmark::ClobberMemory();
+  }
+  state.counters["triangles"] = double(g.Cells.size());
+}
+BENCHMARK(BM_EightSinglePassRenders)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
 // What every pass over drape, photo, mask and result must at least cost.
 void BM_PlainPassComposite(benchmark::State& state) {
   TBitmap32 s(kW, kH);
@@ -192,6 +208,18 @@ void BM_CopyPhoto(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CopyPhoto)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The memory-bandwidth floor of every 12-megapixel pass: one memcpy of 48 MB into a
+// target that is already mapped.
+void BM_Memcpy12MP(benchmark::State& state) {
+  TBitmap32 copy(kW, kH);
+  for (auto _ : state) {
+    std::memcpy(copy.Bits(), photo().Bits(), size_t(kW) * kH * sizeof(TColor32));
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t(kW) * kH * 4);
+}
+BENCHMARK(BM_Memcpy12MP)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace kelvane

@@ -75,6 +75,28 @@ inline int interpolatedHighlight(int q00, int q10, int q01, int q11, double wx, 
 // itself, which lets the banded path skip the test for it.
 inline int lit(int v, float d, float f) { return int(v + (v * d - v) * f); }
 
+struct Shader;
+
+// The highlight bytes that the taps of a band of columns can reach, copied out of the
+// records into a small ring of rows (the records are twelve times as large, and the taps
+// jump about in them): the taps of pixel (x, y) lie within kReach columns and rows of
+// it, so row y needs ring rows y - kReach .. y + kReach. Each entry holds what
+// highlightAt gives there, wrapping included, so every read is the same.
+struct HighlightWindow {
+  static constexpr int kBefore = kReach, kAfter = kReach;
+  static constexpr uint32_t kRows = 64;                        // > kBefore + kAfter + 1, a power of two
+  static constexpr int kStride = int(kBand) + kBefore + kAfter;
+  uint8_t rows[kRows][kStride];
+  int left = 0;      // canvas column of entry 0
+  int loaded = 0;    // rows below this are in the ring
+  int columns = 0;
+
+  uint8_t at(int c, int r) const { return rows[uint32_t(r) & (kRows - 1)][c - left]; }
+  inline void start(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y0);
+  inline void advanceTo(const Shader& s, uint32_t y);
+  inline void load(const Shader& s, int r);
+};
+
 struct Shader {
   const CanvasPixel* pixels;
   uint32_t width, height;
@@ -125,7 +147,7 @@ struct Shader {
   // Columns x0 <= x < x1 (at most kBand) of row y. The same rules as shade(), arranged
   // as passes over small arrays: the arithmetic passes are vectorised by the compiler,
   // only the highlight reads and the byte loads and stores stay one pixel at a time.
-  void shadeSpan(uint32_t x0, uint32_t x1, uint32_t y, uint8_t* out, int bpp) const {
+  void shadeSpan(uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& window, uint8_t* out, int bpp) const {
     const uint32_t n = x1 - x0;
     const CanvasPixel* row = pixels + size_t(y) * width;
 
@@ -166,13 +188,9 @@ struct Shader {
       wy[i] = k.wy;
     }
 
-    // Highlight reads; away from the canvas edges no tap can wrap.
+    // Highlight reads, from the window's copy.
     int ts[kBand];
-    const bool inside = x0 >= uint32_t(kReach) && uint64_t(x1) + kReach <= width &&
-                        y >= uint32_t(kReach) && uint64_t(y) + kReach < height;
-    auto read = [&](int c, int r) {
-      return inside ? pixels[size_t(r) * width + uint32_t(c)].highlight : highlightAt(c, r);
-    };
+    auto read = [&](int c, int r) { return int(window.at(c, r)); };
     if (highQuality) {
       int q00[kBand], q10[kBand], q01[kBand], q11[kBand];
       for (uint32_t i = 0; i < n; ++i) {
@@ -224,13 +242,38 @@ struct Shader {
   void shadeRows(DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0,
                  uint32_t y1) const {
     const int bpp = surface.bytesPerPixel();
+    HighlightWindow window;
     for (uint32_t bx = x0; bx < x1; bx += kBand) {
       const uint32_t bend = std::min(x1, bx + kBand);
-      for (uint32_t y = y0; y < y1; ++y)
-        shadeSpan(bx, bend, y, surface.pictureRow(y) + size_t(bx) * bpp, bpp);
+      window.start(*this, bx, bend, y0);
+      for (uint32_t y = y0; y < y1; ++y) {
+        window.advanceTo(*this, y);
+        shadeSpan(bx, bend, y, window, surface.pictureRow(y) + size_t(bx) * bpp, bpp);
+      }
     }
   }
 };
+
+void HighlightWindow::start(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y0) {
+  left = int(x0) - kBefore;
+  columns = int(x1 - x0) + kBefore + kAfter;
+  loaded = int(y0) - kBefore;
+  advanceTo(s, y0);
+}
+
+void HighlightWindow::advanceTo(const Shader& s, uint32_t y) {
+  for (; loaded <= int(y) + kAfter; ++loaded) load(s, loaded);
+}
+
+void HighlightWindow::load(const Shader& s, int r) {
+  uint8_t* d = rows[uint32_t(r) & (kRows - 1)];
+  if (r >= 0 && uint32_t(r) < s.height && left >= 0 && uint64_t(left) + uint64_t(columns) <= s.width) {
+    const CanvasPixel* p = s.pixels + size_t(r) * s.width + uint32_t(left);
+    for (int i = 0; i < columns; ++i) d[i] = p[i].highlight;
+  } else {
+    for (int i = 0; i < columns; ++i) d[i] = uint8_t(s.highlightAt(left + i, r));
+  }
+}
 
 bool ready(const Canvas& c) {
   return !c.empty() && c.surface.width() == c.width && c.surface.height() == c.height;

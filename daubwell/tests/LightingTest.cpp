@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "TestSupport.h"
 #include "canvas/Lighting.h"
@@ -164,6 +166,32 @@ TEST(Lighting, RelightAllMatchesThePixelByPixelReference) {
         relightAll(fast);
         relightAllReference(ref);
         ASSERT_EQ(fast.surface.bytes(), ref.surface.bytes()) << w << "x" << h << " hq " << hq << " lit " << lit;
+      }
+    }
+  }
+}
+
+// Rectangles of every kind (inside, over each edge, wider than a band of columns, of one
+// row or column) on canvases whose highlight taps wrap and whose relief holds infinities
+// and NaN: each must show what the pixel-by-pixel reference shows inside it.
+TEST(Lighting, RelightRectMatchesTheReferenceAnywhere) {
+  for (auto [w, h, seed] : {std::tuple{3u, 2u, 8u}, {45u, 300u, 9u}, {700u, 260u, 10u}}) {
+    for (bool hq : {false, true}) {
+      Canvas base = test::randomCanvas(w, h, seed, 60.0f);
+      base.at(w / 2, h / 2).height = std::numeric_limits<float>::infinity();
+      base.at(w / 3, h / 3).height = std::numeric_limits<float>::quiet_NaN();
+      base.highQuality = hq;
+      Canvas ref = base;
+      relightAllReference(ref);
+      const int W = int(w), H = int(h);
+      for (auto [x0, y0, x1, y1] : {std::tuple{-5, -5, W + 5, H + 5}, {1, 1, 2, H}, {0, H - 1, W, H},
+                                    {W / 2, H / 3, W / 2 + 300, H / 3 + 40}, {W - 25, -3, W + 1, 30}}) {
+        Canvas c = base;
+        relightRect(c, x0, y0, x1, y1);
+        for (int y = std::max(y0, 0); y < std::min(y1, H); ++y)
+          for (int x = std::max(x0, 0); x < std::min(x1, W); ++x)
+            ASSERT_EQ(c.surface.pixel(uint32_t(x), uint32_t(y)), ref.surface.pixel(uint32_t(x), uint32_t(y)))
+                << w << "x" << h << " hq " << hq << " at " << x << "," << y;
       }
     }
   }

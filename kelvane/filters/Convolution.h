@@ -22,6 +22,9 @@ void BlurFilter(TBitmap32& target, const TByteMap* mask);
 void SharpenFilter(TBitmap32& target, const TByteMap* mask);
 void SobelFilter(TBitmap32& target, const TByteMap* mask);
 void FindEdgeFilter(TBitmap32& target, const TByteMap* mask);
+// The eight compass convolutions one after another and their maximum, inverted: the plain
+// reference the fused FindEdgeFilter is tested against.
+void FindEdgeFilterReference(TBitmap32& target, const TByteMap* mask);
 
 // Softens the pixels just outside the mask's edge, in place, column by column: an
 // unselected pixel next to a selected one becomes the average of its four neighbours.

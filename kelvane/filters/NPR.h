@@ -15,6 +15,8 @@ void WaterColorFilter(TBitmap32& target, const TByteMap* mask);
 // The median step alone: each pixel the 13th of its 5 x 5 neighbourhood ordered by
 // intensity (equal intensities in reading order).
 TBitmap32 MedianByIntensity(const TBitmap32& bitmap);
+// The same by sorting each neighbourhood's keys: the reference for the fast median.
+TBitmap32 MedianByIntensityReference(const TBitmap32& bitmap);
 
 enum class TEdgeMode { FindEdge, Sobel };
 

@@ -1,8 +1,13 @@
 #include "Coverage.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "../raster/ParallelRows.h"
 #include "../raster/HSL.h"
@@ -139,7 +144,7 @@ void ColorRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 ref, int 
 // in place once it holds more than 75000, so any region fills in constant queue memory.
 // The seed is not marked visited: it is selected only if a neighbour reaches back to it.
 // The coverage itself records the visited pixels, so no second map is made.
-void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor32 ref, int t) {
+void MagicWandCoverageReference(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor32 ref, int t) {
   constexpr int kQueue = 80001, kCompactAbove = 75000;
   constexpr TColor32 kSelected = 0xFFFFFFFFu;
   const int w = image.Width(), h = image.Height();
@@ -166,6 +171,148 @@ void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor
       read = 0;
     }
   }
+}
+
+namespace {
+
+// Per pixel: 1 where the colour is within the tolerance, 0 elsewhere.
+void withinMap(const TBitmap32& image, TColor32 ref, int t, uint8_t* out) {
+  const int w = image.Width();
+  ParallelRows(image.Height(), w, [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      const TColor32* in = image.ScanLine(y);
+      uint8_t* o = out + size_t(y) * w;
+      int x = 0;
+#if defined(__SSE2__)
+      // Sixteen pixels at a time: the byte distances |p - ref| by two saturating
+      // subtractions, alpha masked off, and a pixel is within when no distance exceeds t.
+      if (t >= 0) {
+        const __m128i r = _mm_set1_epi32(int(ref & 0x00FFFFFFu)), colour = _mm_set1_epi32(0x00FFFFFF);
+        const __m128i tol = _mm_set1_epi8(char(uint8_t(std::min(t, 255)))), zero = _mm_setzero_si128();
+        const __m128i one = _mm_set1_epi8(1);
+        auto test4 = [&](const TColor32* p) {
+          const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+          const __m128i d = _mm_and_si128(_mm_or_si128(_mm_subs_epu8(v, r), _mm_subs_epu8(r, v)), colour);
+          return _mm_cmpeq_epi32(_mm_subs_epu8(d, tol), zero);
+        };
+        for (; x + 16 <= w; x += 16) {
+          const __m128i a = _mm_packs_epi32(test4(in + x), test4(in + x + 4));
+          const __m128i b = _mm_packs_epi32(test4(in + x + 8), test4(in + x + 12));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(o + x), _mm_and_si128(_mm_packs_epi16(a, b), one));
+        }
+      }
+#endif
+      for (; x < w; ++x) o[x] = uint8_t(within(in[x], ref, t));
+    }
+  });
+}
+
+// Word-at-a-time scans of a byte row for the span fill: bytes of 1 are the candidates.
+constexpr uint64_t kOnes = 0x0101010101010101ull, kLow7 = 0x7F7F7F7F7F7F7F7Full, kHigh = 0x8080808080808080ull;
+constexpr bool kLittle = std::endian::native == std::endian::little;
+
+inline uint64_t load8(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+// High bit of each byte of v that is not 0, exactly.
+inline uint64_t nonZeroBytes(uint64_t v) { return (((v & kLow7) + kLow7) | v) & kHigh; }
+
+// The first x in [from, to) whose byte is not 1, or `to`.
+inline int candidatesEnd(const uint8_t* row, int from, int to) {
+  int x = from;
+  if constexpr (kLittle)
+    for (; x + 8 <= to; x += 8)
+      if (const uint64_t m = nonZeroBytes(load8(row + x) ^ kOnes)) return x + std::countr_zero(m) / 8;
+  while (x < to && row[x] == 1) ++x;
+  return x;
+}
+// The first x in [from, to) whose byte is 1, or `to`.
+inline int nextCandidate(const uint8_t* row, int from, int to) {
+  int x = from;
+  if constexpr (kLittle)
+    for (; x + 8 <= to; x += 8)
+      if (const uint64_t m = ~nonZeroBytes(load8(row + x) ^ kOnes) & kHigh) return x + std::countr_zero(m) / 8;
+  while (x < to && row[x] != 1) ++x;
+  return x;
+}
+// The smallest l <= x with bytes l..x all 1 (row[x] is 1).
+inline int candidatesStart(const uint8_t* row, int x) {
+  if constexpr (kLittle)
+    while (x >= 8) {
+      const uint64_t m = nonZeroBytes(load8(row + x - 8) ^ kOnes);
+      if (m) return x - std::countl_zero(m) / 8;
+      x -= 8;
+    }
+  while (x > 0 && row[x - 1] == 1) --x;
+  return x;
+}
+
+}  // namespace
+
+// The region is a set, whatever the order it is found in, so the fast wand finds it span
+// by span on a byte map of the pixels within the tolerance (1 = a candidate, 2 = taken)
+// and writes the coverage from that map once. The seed rule is the reference's: an
+// out-of-tolerance seed blocks, and an in-tolerance seed with no in-tolerance neighbour
+// takes nothing.
+void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor32 ref, int t) {
+  const int w = image.Width(), h = image.Height();
+  if (seed.x < 0 || seed.y < 0 || seed.x >= w || seed.y >= h) {
+    c.SetSize(w, h, 0xFF000000u);
+    return;
+  }
+  if (!c.SetSizeUninitialized(w, h)) return;
+  std::vector<uint8_t, DefaultInitAllocator<uint8_t>> map(size_t(w) * h);
+  withinMap(image, ref, t, map.data());
+  auto at = [&](int x, int y) -> uint8_t& { return map[size_t(y) * w + x]; };
+
+  std::vector<TPoint> stack;
+  const TPoint next[4] = {{seed.x + 1, seed.y}, {seed.x - 1, seed.y}, {seed.x, seed.y + 1}, {seed.x, seed.y - 1}};
+  bool reachable = false;
+  for (const TPoint& n : next)
+    if (n.x >= 0 && n.y >= 0 && n.x < w && n.y < h && at(n.x, n.y)) {
+      reachable = true;
+      stack.push_back(n);
+    }
+  if (reachable && at(seed.x, seed.y)) {
+    stack.clear();
+    stack.push_back(seed);
+  }
+  while (!stack.empty()) {
+    const TPoint p = stack.back();
+    stack.pop_back();
+    uint8_t* row = map.data() + size_t(p.y) * w;
+    if (row[p.x] != 1) continue;
+    const int l = candidatesStart(row, p.x), r = candidatesEnd(row, p.x + 1, w);
+    std::memset(row + l, 2, size_t(r - l));
+    for (const int ny : {p.y - 1, p.y + 1}) {
+      if (ny < 0 || ny >= h) continue;
+      const uint8_t* n = map.data() + size_t(ny) * w;
+      for (int x = nextCandidate(n, l, r); x < r; x = nextCandidate(n, candidatesEnd(n, x + 1, r), r))
+        stack.push_back({x, ny});
+    }
+  }
+
+  ParallelRows(h, w, [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      const uint8_t* m = map.data() + size_t(y) * w;
+      TColor32* o = c.ScanLine(y);
+      int x = 0;
+#if defined(__SSE2__)
+      const __m128i two = _mm_set1_epi8(2), colour = _mm_set1_epi32(0x00FFFFFF), alpha = _mm_set1_epi32(int(0xFF000000u));
+      for (; x + 16 <= w; x += 16) {
+        const __m128i taken = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m + x)), two);
+        const __m128i lo = _mm_unpacklo_epi8(taken, taken), hi = _mm_unpackhi_epi8(taken, taken);
+        const __m128i q[4] = {_mm_unpacklo_epi16(lo, lo), _mm_unpackhi_epi16(lo, lo), _mm_unpacklo_epi16(hi, hi),
+                              _mm_unpackhi_epi16(hi, hi)};
+        for (int k = 0; k < 4; ++k)
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(o + x + 4 * k), _mm_or_si128(_mm_and_si128(q[k], colour), alpha));
+      }
+#endif
+      for (; x < w; ++x) o[x] = m[x] == 2 ? 0xFFFFFFFFu : 0xFF000000u;
+    }
+  });
 }
 
 void HSLRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 ref, float dH, float dS, float dL) {

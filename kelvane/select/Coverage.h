@@ -32,6 +32,9 @@ void ColorRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 reference
 // seed itself only when a selected neighbour reaches back to it. Outside the wand's
 // region C is opaque black; C takes the image's size.
 void MagicWandCoverage(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor32 reference, int tolerance);
+// The same by the plain breadth-first walk, one pixel at a time: the reference the fast
+// wand is tested against.
+void MagicWandCoverageReference(TBitmap32& c, const TBitmap32& image, TPoint seed, TColor32 reference, int tolerance);
 // Hue, saturation and lightness strictly within dH, dS, dL of the reference (no wrap).
 void HSLRangeCoverage(TBitmap32& c, const TBitmap32& image, TColor32 reference, float dH, float dS, float dL);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "../raster/ParallelRows.h"
@@ -47,72 +48,125 @@ struct FlatTable {
   }
 };
 
-// Along each row: out(x) = sum over k of in(clamp(x - k)) w(k).
+using Buffer = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
+
+inline uint8_t fullSum(const uint8_t* line, ptrdiff_t step, int pos, int size, const float* kw, int s) {
+  double t = 0;
+  for (int k = -s; k <= s; ++k) t += line[std::clamp(pos - k, 0, size - 1) * step] * double(kw[k + s]);
+  return toByte(t);
+}
+
+// fullSum for n neighbouring pixels at once: tap(k) gives the n bytes that weight k
+// multiplies. Every pixel still adds its products k ascending from 0, so the results are
+// fullSum's; only the pixels' independent sums are interleaved, which vectorises.
+constexpr int kSpan = 64;
+template <class Tap>
+void sumSpan(Tap tap, int n, const float* kw, int s, uint8_t* out) {
+  for (int i0 = 0; i0 < n; i0 += kSpan) {
+    const int m = std::min(kSpan, n - i0);
+    double acc[kSpan] = {};
+    for (int k = -s; k <= s; ++k) {
+      const uint8_t* __restrict p = tap(k) + i0;
+      const double wk = double(kw[k + s]);
+      for (int i = 0; i < m; ++i) acc[i] += p[i] * wk;
+    }
+    for (int i = 0; i < m; ++i) out[i0 + i] = toByte(acc[i]);
+  }
+}
+
+// Along each row: out(x) = sum over k of in(clamp(x - k)) w(k). A window is flat unless
+// it holds a change between neighbours c and c + 1, which the windows of x = c + 1 - s
+// .. c + s do; so every pixel takes its flat value and only those ranges are summed.
 void blurRows(const uint8_t* in, uint8_t* out, int w, int h, const std::vector<float>& kernel, const FlatTable& flat) {
   const int s = int(kernel.size() / 2);
   ParallelRows(h, w, [&, w, s](int y0, int y1) {
-    std::vector<uint8_t> run(static_cast<size_t>(w));  // equal values from x rightwards, at most 255
     const float* kw = kernel.data();
+    std::vector<uint8_t> padded(size_t(w) + 2 * size_t(s));  // the row with its edges repeated s times
     for (int y = y0; y < y1; ++y) {
       const uint8_t* __restrict r = in + size_t(y) * w;
       uint8_t* __restrict o = out + size_t(y) * w;
-      run[size_t(w - 1)] = 1;
-      for (int x = w - 2; x >= 0; --x) run[size_t(x)] = r[x] == r[x + 1] ? uint8_t(std::min(run[size_t(x) + 1] + 1, 255)) : 1;
-      for (int x = 0; x < w; ++x) {
-        const int left = std::max(0, x - s), right = std::min(w - 1, x + s);
-        if (run[size_t(left)] > right - left) {
-          o[x] = flat.value[r[left]];
-          continue;
+      for (int x = 0; x < w; ++x) o[x] = flat.value[r[x]];
+      bool paddedReady = false;
+      int done = 0;  // pixels below this are summed already
+      for (int c = 0; c + 1 < w; ++c) {
+        if (r[c] == r[c + 1]) continue;
+        const int from = std::max({0, c + 1 - s, done}), to = std::min(w, c + s + 1);
+        if (from >= to) continue;
+        if (!paddedReady) {
+          std::fill(padded.begin(), padded.begin() + s, r[0]);
+          std::copy(r, r + w, padded.begin() + s);
+          std::fill(padded.begin() + s + w, padded.end(), r[w - 1]);
+          paddedReady = true;
         }
-        double t = 0;
-        for (int k = -s; k <= s; ++k) t += r[std::clamp(x - k, 0, w - 1)] * double(kw[k + s]);
-        o[x] = toByte(t);
+        // in(clamp(x - k)) is padded[x - k + s].
+        sumSpan([&](int k) { return padded.data() + from - k + s; }, to - from, kw, s, o + from);
+        done = to;
       }
     }
   });
 }
 
-// Along each column, for every x at once row by row (memory order).
+// Along each column, for every x at once row by row (memory order). changes[x] counts
+// the changes between rows c and c + 1 of column x inside the window of the current row
+// (c from y - s to y + s - 1), slid down the rows; a column whose count is 0 is flat.
 void blurColumns(const uint8_t* in, uint8_t* out, int w, int h, const std::vector<float>& kernel,
                  const FlatTable& flat) {
   const int s = int(kernel.size() / 2);
-  // run[y][x]: equal values from row y downwards, at most 255 (a window has at most 201).
-  std::vector<uint8_t> run(size_t(w) * h);
-  for (int x = 0; x < w; ++x) run[size_t(h - 1) * w + x] = 1;
-  for (int y = h - 2; y >= 0; --y) {
-    const uint8_t* a = in + size_t(y) * w;
-    const uint8_t* b = a + w;
-    const uint8_t* below = run.data() + size_t(y + 1) * w;
-    uint8_t* r = run.data() + size_t(y) * w;
-    for (int x = 0; x < w; ++x) r[x] = a[x] == b[x] ? uint8_t(std::min(below[x] + 1, 255)) : uint8_t(1);
-  }
   ParallelRows(h, w, [&, w, h, s](int y0, int y1) {
     const float* const kw = kernel.data();
+    std::vector<uint8_t> changes(size_t(w) + 8, 0);  // at most 2 s <= 200
+    auto slide = [&](int c, int delta) {  // the changes between rows c and c + 1 enter or leave
+      if (c < 0 || c + 1 >= h) return;
+      const uint8_t* __restrict a = in + size_t(c) * w;
+      const uint8_t* __restrict b = a + w;
+      uint8_t* __restrict n = changes.data();
+      for (int x = 0; x < w; ++x) n[x] = uint8_t(n[x] + uint8_t(delta & -int(a[x] != b[x])));
+    };
+    for (int c = y0 - s; c < y0 + s; ++c) slide(c, 1);
     for (int y = y0; y < y1; ++y) {
-      // The rows the clamped window really touches.
-      const int top = std::max(0, y - s), bottom = std::min(h - 1, y + s), span = bottom - top;
-      const uint8_t* __restrict r = run.data() + size_t(top) * w;
-      const uint8_t* __restrict first = in + size_t(top) * w;
+      if (y > y0) {
+        slide(y - s - 1, -1);
+        slide(y + s - 1, 1);
+      }
+      const uint8_t* __restrict row = in + size_t(y) * w;
       uint8_t* __restrict o = out + size_t(y) * w;
-      for (int x = 0; x < w; ++x) o[x] = flat.value[first[x]];  // right wherever the window is flat
-      for (int x = 0; x < w; ++x) {
-        if (r[x] > span) continue;
-        double t = 0;
-        for (int k = -s; k <= s; ++k) t += in[size_t(std::clamp(y - k, 0, h - 1)) * w + x] * double(kw[k + s]);
-        o[x] = toByte(t);
+      for (int x = 0; x < w; ++x) o[x] = flat.value[row[x]];
+      // Blocks of kSpan columns holding any column that is not flat are summed whole: a
+      // flat window's full sum is its table value anyway.
+      const uint8_t* n = changes.data();
+      for (int x = 0; x < w; x += kSpan) {
+        const int end = std::min(w, x + kSpan);
+        uint64_t any = 0;
+        for (int i = x; i < end; i += 8) {
+          uint64_t v;
+          std::memcpy(&v, n + i, 8);
+          any |= v;
+        }
+        if (any)
+          sumSpan([&](int k) { return in + size_t(std::clamp(y - k, 0, h - 1)) * w + x; }, end - x, kw, s, o + x);
       }
     }
   });
 }
-
 }  // namespace
+
+void GBlurReference(TByteMap& map, double radius) {
+  if (!(radius > 0) || map.Empty()) return;
+  const std::vector<float> kernel = GBlurKernel(radius);
+  const int w = map.Width(), h = map.Height(), s = int(kernel.size() / 2);
+  std::vector<uint8_t> rows(size_t(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) rows[size_t(y) * w + x] = fullSum(map.ScanLine(y), 1, x, w, kernel.data(), s);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) map.ScanLine(y)[x] = fullSum(rows.data() + x, w, y, h, kernel.data(), s);
+}
 
 void GBlur(TByteMap& map, double radius) {
   if (!(radius > 0) || map.Empty()) return;
   const std::vector<float> kernel = GBlurKernel(radius);
   const FlatTable flat(kernel);
   const int w = map.Width(), h = map.Height();
-  std::vector<uint8_t> rows(size_t(w) * h);
+  Buffer rows(size_t(w) * h);
   blurRows(map.Bits(), rows.data(), w, h, kernel, flat);
   blurColumns(rows.data(), map.Bits(), w, h, kernel, flat);
 }

@@ -8,6 +8,8 @@ namespace kelvane {
 // reach 1/510, sums in double precision, edges clamped, rows then columns, results
 // truncated to 0..255.
 void GBlur(TByteMap& map, double radius);
+// The same with every sum taken in full: the reference GBlur is tested against.
+void GBlurReference(TByteMap& map, double radius);
 
 // The weights w(-s)..w(s) that GBlur uses for a radius.
 std::vector<float> GBlurKernel(double radius);

@@ -5,7 +5,9 @@
 namespace kelvane {
 
 TBitmap32 GestureCoverage(const TSelectionGesture& g, const TBitmap32& image) {
-  TBitmap32 c(image.Width(), image.Height(), 0);
+  // The wand writes every pixel of the coverage it sizes itself: no clearing first.
+  TBitmap32 c;
+  if (g.tool != TSelectionTool::stMagicWand) c.SetSize(image.Width(), image.Height(), 0);
   switch (g.tool) {
     case TSelectionTool::stRectangle: RectangleCoverage(c, g.start, g.end); break;
     case TSelectionTool::stEllipse: EllipseCoverage(c, g.start, g.end); break;

@@ -71,6 +71,29 @@ TEST(Convolution, QuotientsAbove254BecomeFullAndBordersRepeatTheEdge) {
   EXPECT_EQ(b.Pixel(1, 0), Color32(0, 254, 255));
 }
 
+// The one-pass Find Edge against the eight convolutions it replaces: noise (every sum
+// clamps somewhere), a few flat levels (ties between the kernels), with and without a
+// mask, odd sizes down to one pixel and one size split between threads.
+TEST(Convolution, OnePassFindEdgeMatchesEightConvolutions) {
+  std::mt19937 gen(8);
+  const int sizes[][2] = {{1, 1}, {1, 6}, {7, 1}, {2, 3}, {33, 17}, {611, 457}};
+  int trial = 0;
+  for (const auto& [w, h] : sizes)
+    for (int kind = 0; kind < 3; ++kind, ++trial) {
+      TBitmap32 img(w, h);
+      for (int i = 0; i < w * h; ++i)
+        img.Bits()[i] = kind == 0 ? TColor32(gen()) : 0xFF000000u | (gen() % 4) * 0x3F3F3Fu;
+      img.OuterColor = 0x11223344u;
+      TByteMap m(w, h);
+      for (int i = 0; i < w * h; ++i) m.Bits()[i] = uint8_t(gen());
+      TBitmap32 fast = img, slow = img;
+      FindEdgeFilter(fast, kind == 2 ? &m : nullptr);
+      FindEdgeFilterReference(slow, kind == 2 ? &m : nullptr);
+      ASSERT_TRUE(samePixels(fast, slow)) << w << "x" << h << " kind " << kind;
+      EXPECT_EQ(fast.OuterColor, slow.OuterColor);
+    }
+}
+
 TEST(Convolution, BlurEdgeWithEmptyOrFullMaskChangesNothing) {
   const TBitmap32 image = test::gradient(8, 6);
   for (uint8_t v : {uint8_t(0), uint8_t(255)}) {
@@ -113,6 +136,24 @@ TEST(WaterColor, SlidingMedianMatchesSortingEachNeighbourhood) {
       std::sort(keyed.begin(), keyed.end());
       const int n = keyed[12].second;
       ASSERT_EQ(fast.Pixel(x, y), b.Pixel(x + n % 5 - 2, y + n / 5 - 2)) << x << "," << y;
+    }
+}
+
+// The median network against sorting: widths on both sides of the eight-pixel groups,
+// sides of one pixel, images smaller than the window, ties everywhere (a few levels) and
+// nowhere (noise), a bright and a dark outer colour, and one size split between threads.
+TEST(WaterColor, MedianNetworkMatchesTheSortingReference) {
+  std::mt19937 gen(12);
+  const int sizes[][2] = {{1, 1}, {1, 9}, {8, 1}, {9, 2}, {3, 3}, {16, 5}, {17, 11}, {640, 430}};
+  int trial = 0;
+  for (const auto& [w, h] : sizes)
+    for (int kind = 0; kind < 3; ++kind, ++trial) {
+      TBitmap32 b(w, h);
+      for (int i = 0; i < w * h; ++i) b.Bits()[i] = kind == 0 ? TColor32(gen()) : 0xFF000000u | (gen() % 3) * 0x404040u;
+      b.OuterColor = kind == 2 ? 0xFFFFFFFFu : 0x80102030u;
+      const TBitmap32 fast = MedianByIntensity(b), slow = MedianByIntensityReference(b);
+      ASSERT_TRUE(samePixels(fast, slow)) << w << "x" << h << " kind " << kind;
+      EXPECT_EQ(fast.OuterColor, b.OuterColor);
     }
 }
 

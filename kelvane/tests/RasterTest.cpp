@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "TestSupport.h"
@@ -141,6 +142,45 @@ TEST(Bitmap, LinearStretchAveragesAndHoldsTheEdges) {
   EXPECT_EQ(BlueComponent(wide.Pixel(0, 0)), 0);    // held at the first column
   EXPECT_EQ(BlueComponent(wide.Pixel(3, 0)), 128);  // held at the last column, rows averaged
   EXPECT_EQ(wide.StretchFilter, TStretchFilter::sfLinear);
+}
+
+// Linear resampling against a per-pixel model of its rule (rows mixed byte by byte at
+// the row weight, then the two columns by LerpPixel), shrinking and growing to odd sizes
+// on both sides of the thread split: every output pixel must be written.
+TEST(Bitmap, LinearResampleMatchesThePerPixelRuleAndFillsEveryPixel) {
+  auto tap = [](int d, int src, int dst, int& i0, int& i1) {
+    const double s = std::clamp((d + 0.5) * double(src) / dst - 0.5, 0.0, double(src - 1));
+    i0 = int(s);
+    i1 = std::min(i0 + 1, src - 1);
+    return int((s - i0) * 256 + 0.5);
+  };
+  std::mt19937 gen(6);
+  TBitmap32 src(613, 457);
+  for (int i = 0; i < 613 * 457; ++i) src.Bits()[i] = TColor32(gen());
+  src.StretchFilter = TStretchFilter::sfLinear;
+  for (auto [w, h] : {std::pair{306, 228}, {1, 1}, {1227, 915}, {7, 460}}) {
+    const TBitmap32 out = src.Resampled(w, h);
+    ASSERT_EQ(out.Width(), w);
+    for (int y = 0; y < h; y += 1 + h / 97) {
+      int r0, r1, c0, c1;
+      const uint32_t wy = uint32_t(tap(y, 457, h, r0, r1));
+      for (int x = 0; x < w; ++x) {
+        const uint32_t wx = uint32_t(tap(x, 613, w, c0, c1));
+        auto mixed = [&](int c) {
+          const TColor32 a = src.Pixel(c, r0), b = src.Pixel(c, r1);
+          TColor32 m = 0;
+          for (int shift = 0; shift < 32; shift += 8)
+            m |= ((((a >> shift) & 0xFF) * (256 - wy) + ((b >> shift) & 0xFF) * wy + 128) >> 8) << shift;
+          return m;
+        };
+        ASSERT_EQ(out.Pixel(x, y), LerpPixel(mixed(c0), mixed(c1), wx)) << w << "x" << h << " at " << x << "," << y;
+      }
+    }
+  }
+  const TBitmap32 empty;
+  const TBitmap32 blank = empty.Resampled(5, 4);
+  EXPECT_EQ(blank.Width(), 5);
+  EXPECT_EQ(blank.Pixel(4, 3), 0u);
 }
 
 TEST(Bitmap, StretchIntoAPartlyVisibleRectangleSamplesAsIfWhole) {

@@ -132,6 +132,30 @@ TEST(GBlur, FlatWindowsGiveWhatTheFullSumGives) {
   }
 }
 
+// The flat-window shortcuts and the interleaved sums against plain full sums: random
+// noise (nothing flat), blocks with sharp edges, sparse spots on a flat ground; sides of
+// one pixel, sides below and above the kernel's width, and maps large enough to be
+// split between threads.
+TEST(GBlur, FastPathGivesTheFullSumsExactly) {
+  std::mt19937 gen(4);
+  const int sizes[][2] = {{1, 1}, {1, 40}, {37, 1}, {3, 5}, {90, 61}, {130, 7}, {701, 503}};
+  int trial = 0;
+  for (const auto& [w, h] : sizes)
+    for (double r : {0.4, 1.5, 5.0, 12.5, 50.0}) {
+      TByteMap m(w, h);
+      const int kind = trial++ % 3;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          m.SetValue(x, y, kind == 0   ? uint8_t(gen())
+                           : kind == 1 ? uint8_t((x / 13 + y / 9) % 2 * 255)
+                                       : uint8_t(gen() % 50 == 0 ? gen() : 200));
+      TByteMap fast = m, slow = m;
+      GBlur(fast, r);
+      GBlurReference(slow, r);
+      ASSERT_EQ(fast, slow) << w << "x" << h << " radius " << r;
+    }
+}
+
 TEST(ColourTools, RgbRangeToleranceOne) {
   TBitmap32 img(3, 1);
   img.SetPixel(0, 0, Color32(100, 100, 100));
@@ -189,6 +213,11 @@ TBitmap32 queueWand(const TBitmap32& img, TPoint seed, TColor32 ref, int t) {
   return c;
 }
 
+bool samePixels(const TBitmap32& a, const TBitmap32& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::equal(a.Bits(), a.Bits() + size_t(a.Width()) * a.Height(), b.Bits());
+}
+
 TEST(ColourTools, CompactedQueueSelectsWhatAnUnboundedQueueSelects) {
   std::mt19937 gen(11);
   for (int trial = 0; trial < 40; ++trial) {
@@ -196,10 +225,9 @@ TEST(ColourTools, CompactedQueueSelectsWhatAnUnboundedQueueSelects) {
     for (int i = 0; i < 17 * 13; ++i) img.Bits()[i] = gen() % 3 ? 0xFF808080u : 0xFF000000u | (gen() & 0xFFFFFF);
     const TPoint seed{int(gen() % 17), int(gen() % 13)};
     const TColor32 ref = trial % 2 ? img.Pixel(seed.x, seed.y) : 0xFF808080u;
-    TBitmap32 fast(17, 13);
-    MagicWandCoverage(fast, img, seed, ref, 20);
-    const TBitmap32 slow = queueWand(img, seed, ref, 20);
-    ASSERT_TRUE(std::equal(fast.Bits(), fast.Bits() + 17 * 13, slow.Bits())) << "trial " << trial;
+    TBitmap32 slowest(17, 13);
+    MagicWandCoverageReference(slowest, img, seed, ref, 20);
+    ASSERT_TRUE(samePixels(slowest, queueWand(img, seed, ref, 20))) << "trial " << trial;
   }
 }
 
@@ -208,10 +236,48 @@ TEST(ColourTools, LargeRegionsCompactTheQueueWithoutLosingPixels) {
   TBitmap32 img(300, 300, 0xFF808080u);
   std::mt19937 gen(5);
   for (int i = 0; i < 4000; ++i) img.SetPixel(int(gen() % 300), int(gen() % 300), 0xFF000000u);
-  TBitmap32 fast(300, 300);
+  TBitmap32 fast(300, 300), slow;
   MagicWandCoverage(fast, img, {150, 150}, 0xFF808080u, 10);
-  const TBitmap32 slow = queueWand(img, {150, 150}, 0xFF808080u, 10);
-  EXPECT_TRUE(std::equal(fast.Bits(), fast.Bits() + 300 * 300, slow.Bits()));
+  MagicWandCoverageReference(slow, img, {150, 150}, 0xFF808080u, 10);
+  EXPECT_TRUE(samePixels(slow, queueWand(img, {150, 150}, 0xFF808080u, 10)));
+  EXPECT_TRUE(samePixels(fast, slow));
+}
+
+// The span wand against the breadth-first one: mazes of random density (so regions wind
+// round and re-enter spans from above and below), seeds in and out of tolerance, seeds
+// on every border and outside, and sides of one pixel.
+TEST(ColourTools, SpanWandSelectsWhatTheBreadthFirstWandSelects) {
+  std::mt19937 gen(23);
+  const int sizes[][2] = {{1, 1}, {1, 9}, {9, 1}, {2, 2}, {31, 17}, {64, 3}, {5, 70}, {97, 61}};
+  for (const auto& [w, h] : sizes) {
+    for (int trial = 0; trial < 30; ++trial) {
+      TBitmap32 img(w, h);
+      const unsigned density = 2 + trial % 5;  // one pixel in `density` breaks the region
+      for (int i = 0; i < w * h; ++i)
+        img.Bits()[i] = gen() % density ? 0xFF808080u + (gen() % 9) * 0x010101u : 0xFF000000u | (gen() & 0xFFFFFF);
+      TPoint seed{int(gen() % unsigned(w + 2)) - 1, int(gen() % unsigned(h + 2)) - 1};
+      if (trial % 7 == 0) seed = {w - 1, h - 1};
+      const TColor32 ref = trial % 3 == 0 ? img.Pixel(seed.x, seed.y) : 0xFF848484u;
+      const int t = trial % 4 == 3 ? 0 : 6;
+      TBitmap32 fast(3, 3, 0x12345678u), slow;
+      MagicWandCoverage(fast, img, seed, ref, t);
+      MagicWandCoverageReference(slow, img, seed, ref, t);
+      ASSERT_TRUE(samePixels(fast, slow)) << w << "x" << h << " trial " << trial;
+    }
+  }
+  // An in-tolerance seed walled in takes nothing; from outside the wall the same grey
+  // is taken round it but not across it. Alpha plays no part.
+  TBitmap32 img(5, 5, 0x00808080u), fast, slow;
+  for (const TPoint p : {TPoint{2, 1}, TPoint{1, 2}, TPoint{3, 2}, TPoint{2, 3}}) img.SetPixel(p.x, p.y, 0xFF000000u);
+  for (const TPoint seed : {TPoint{2, 2}, TPoint{0, 0}}) {
+    MagicWandCoverage(fast, img, seed, 0xFF808080u, 0);
+    MagicWandCoverageReference(slow, img, seed, 0xFF808080u, 0);
+    EXPECT_TRUE(samePixels(fast, slow));
+  }
+  EXPECT_EQ(fast.Pixel(4, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(fast.Pixel(2, 2), 0xFF000000u);
+  MagicWandCoverage(fast, img, {2, 2}, 0xFF808080u, 0);
+  EXPECT_EQ(fast.Pixel(4, 4), 0xFF000000u);
 }
 
 TEST(ColourTools, HslRangeHasNoHueWrap) {
