@@ -47,6 +47,7 @@ private:
   TKVXEditSession& session_;
   bool resultOpaque_ = true;
   bool syncing_ = false;
+  int cursorNumber_ = -1;
   QTimer autoScroll_;
 };
 

@@ -6,6 +6,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -66,6 +67,7 @@ private:
   void ShowControls();
   void ListMenu(const QPoint& at);
   void PickColour();
+  void EditMask();
 
   std::unique_ptr<TKVXEditSession> session_;
   TImgView32* view_ = nullptr;
@@ -81,6 +83,7 @@ private:
   QSpinBox* zoom_ = nullptr;
   QLabel* texturePreview_ = nullptr;
   bool updating_ = false;
+  QTimer antsDelay_;
 };
 
 }  // namespace kelvane::ui
