@@ -79,6 +79,8 @@ private:
 TColorPickerForm::TColorPickerForm(QWidget* parent) : QDialog(parent) {
   setObjectName("TColorPickerForm");
   setWindowTitle("Color Picker");
+  // Nothing answers the widgets' signals until all of them exist.
+  updating_ = true;
   auto* l = new QHBoxLayout(this);
   field_ = new TPickerField(*this);
   l->addWidget(field_);
@@ -123,7 +125,9 @@ TColorPickerForm::TColorPickerForm(QWidget* parent) : QDialog(parent) {
       const int v = text.toInt(&ok);
       if (!ok) return;  // not a number: ignored
       model_.SetChannel(i, v);
+      typing_ = fields_[i];
       Recompute();
+      typing_ = nullptr;
     });
     grid->addWidget(modes_[i], i, 0);
     grid->addWidget(fields_[i], i, 1);
@@ -139,7 +143,10 @@ TColorPickerForm::TColorPickerForm(QWidget* parent) : QDialog(parent) {
     const int at = hex_->cursorPosition();
     hex_->setText(text.toUpper());
     hex_->setCursorPosition(at);
+    // The field being typed in keeps its text.
+    typing_ = hex_;
     Recompute();
+    typing_ = nullptr;
   });
   grid->addWidget(hex_, 3, 1);
   right->addLayout(grid);
@@ -150,6 +157,7 @@ TColorPickerForm::TColorPickerForm(QWidget* parent) : QDialog(parent) {
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   right->addWidget(buttons);
   l->addLayout(right);
+  updating_ = false;
 }
 
 TColor32 TColorPickerForm::Pick(TColor32 colour) {
@@ -168,8 +176,8 @@ void TColorPickerForm::Recompute() {
   slider_->setValue(model_.Slider());
   const int parts[3] = {RedComponent(c), GreenComponent(c), BlueComponent(c)};
   for (int i = 0; i < 3; ++i)
-    if (!fields_[i]->hasFocus()) fields_[i]->setText(QString::number(parts[i]));
-  if (!hex_->hasFocus()) hex_->setText(QString::fromStdString(model_.Hex()));
+    if (!fields_[i]->hasFocus() && typing_ != fields_[i]) fields_[i]->setText(QString::number(parts[i]));
+  if (!hex_->hasFocus() && typing_ != hex_) hex_->setText(QString::fromStdString(model_.Hex()));
   QPalette p = new_->palette();
   p.setColor(QPalette::Window, QColor::fromRgb(c));
   new_->setPalette(p);

@@ -35,6 +35,7 @@ private:
   QLineEdit* hex_;
   QWidget *old_, *new_;
   bool updating_ = false;
+  QLineEdit* typing_ = nullptr;
 };
 
 }  // namespace kelvane::ui
