@@ -85,6 +85,7 @@ bench: build
 	$(BUILD)/bench/kelvane_bench
 	$(BUILD)/bench/kelvane_project_bench
 	$(BUILD)/bench/kelvane_filters_bench
+	$(BUILD)/bench/kelvane_filterdialogs_bench
 	$(BUILD)/bench/kelvane_select_bench
 	$(BUILD)/bench/kelvane_drape_bench
 	$(BUILD)/bench/kelvane_scene_bench

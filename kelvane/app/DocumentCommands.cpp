@@ -2,8 +2,7 @@
 
 #include <array>
 
-#include "../filters/Convolution.h"
-#include "../filters/NPR.h"
+#include "FilterDialogs.h"
 
 namespace kelvane {
 
@@ -16,6 +15,14 @@ template <TSelectionTool Tool>
 void Choose(S& s) {
   s.ChooseSelectionTool(Tool);
 }
+
+// Without its dialog (a script) a filter runs with the values it starts with.
+template <const char* Id>
+void Filter(S& s) {
+  if (const TFilterKind* k = FindFilterKind(Id)) s.RunFilter(*k, {});
+}
+constexpr char kWaterColor[] = "AWaterColor", kSobel[] = "ASobel", kBlur[] = "ABlur", kSharpen[] = "ASharpen",
+               kFindEdge[] = "AFindEdge";
 
 const std::array kCommands = {
     TDocumentCommand{"Anone", "", C::None, "", [](S& s) { s.ChooseSelectionTool(TSelectionTool::stNone); }},
@@ -62,8 +69,11 @@ const std::array kCommands = {
     TDocumentCommand{"AGetAAMask", "Get Anti-aliased Mask", C::Misc, "", [](S& s) { s.GetAntialiasedMask(); }},
     TDocumentCommand{"AColorPicker", "", C::Misc, "", nullptr},  // the window opens the colour picker
     TDocumentCommand{"ANPR", "", C::Filters, "", nullptr},       // the window shows the filter's dialog
-    TDocumentCommand{"AWaterColor", "", C::Filters, "", [](S& s) { s.ApplyFilter(WaterColorFilter); }},
-    TDocumentCommand{"ASobel", "", C::Filters, "", [](S& s) { s.ApplyFilter(SobelFilter); }},
+    TDocumentCommand{"AWaterColor", "", C::Filters, "", Filter<kWaterColor>},
+    TDocumentCommand{"ASobel", "", C::Filters, "", Filter<kSobel>},
+    TDocumentCommand{"ABlur", "", C::Filters, "", Filter<kBlur>},
+    TDocumentCommand{"ASharpen", "", C::Filters, "", Filter<kSharpen>},
+    TDocumentCommand{"AFindEdge", "", C::Filters, "", Filter<kFindEdge>},
     TDocumentCommand{"ARepColor", "", C::Filters, "", nullptr},  // the window shows the filter's dialog
     TDocumentCommand{"AZoomIN", "", C::Zoom, "", [](S& s) { s.ZoomIn(); }},
     TDocumentCommand{"AZoomOut", "", C::Zoom, "", [](S& s) { s.ZoomOut(); }},

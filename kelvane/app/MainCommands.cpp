@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "../filters/Convolution.h"
 #include "DocumentCommands.h"
 
 namespace kelvane {
@@ -29,13 +28,13 @@ void FlipDoc(M& s) {
   if (TKVXEditSession* d = Doc(s)) d->Flip(Horizontal);
 }
 
-template <void (*Filter)(TBitmap32&, const TByteMap*)>
-void FilterDoc(M& s) {
-  if (TKVXEditSession* d = Doc(s); d && !d->Busy()) {
-    d->SetModified(true);
-    d->ApplyFilter(Filter);
-  }
+// A filter's preview dialog, which the document window owns.
+template <const char* Id>
+void FilterDialog(M& s) {
+  if (TKVXEditSession* d = Doc(s); d && !d->Busy()) s.Host().RunWindowCommand(*d, Id);
 }
+constexpr char kSharpen[] = "ASharpen", kBlur[] = "ABlur", kFindEdge[] = "AFindEdge", kWaterColor[] = "AWaterColor",
+               kSobel[] = "ASobel";
 
 template <TArrange How>
 void ArrangeAll(M& s) {
@@ -179,16 +178,16 @@ const std::array kMain = {
     Forward("AZoomOutMain", "Zoom", "Zoom Out", "Ctrl+Num-", "", "AZoomOut"),
     Forward("AZoomFitMain", "Zoom", "Fit to window", "Num*", "", "AZoomFit"),
 
-    Item("AFilterSharpen", "Filters", "Sharpen", "", "", FilterDoc<SharpenFilter>),
-    Item("AFilterBlur", "Filters", "Blur", "", "", FilterDoc<BlurFilter>),
-    Item("AFilterFindEdge", "Filters", "Find Edge", "", "", FilterDoc<FindEdgeFilter>),
+    Item("AFilterSharpen", "Filters", "Sharpen", "", "", FilterDialog<kSharpen>),
+    Item("AFilterBlur", "Filters", "Blur", "", "", FilterDialog<kBlur>),
+    Item("AFilterFindEdge", "Filters", "Find Edge", "", "", FilterDialog<kFindEdge>),
     kSeparator,
     Item("AFilterNPR", "Filters", "NPR Filter", "", "Non Photo Realistic Filter",
          [](M& s) {
            if (TKVXEditSession* d = Doc(s)) s.Host().RunWindowCommand(*d, "ANPR");
          }),
-    Forward("AFilterWaterColor", "Filters", "Water Color", "", "", "AWaterColor"),
-    Forward("AFilterSobel", "Filters", "Sobel", "", "", "ASobel"),
+    Item("AFilterWaterColor", "Filters", "Water Color", "", "", FilterDialog<kWaterColor>),
+    Item("AFilterSobel", "Filters", "Sobel", "", "", FilterDialog<kSobel>),
 
     Item("AOptions", "Options", "Options...", "", "", [](M& s) { s.ShowOptions(); }, Always),
 

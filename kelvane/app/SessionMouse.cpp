@@ -66,6 +66,9 @@ void TKVXEditSession::MouseDown(const TMouse& m) {
     SetCurrentColor(BasePixel(p));
     return;
   }
+  // Shift or Alt held at the press chooses the mode even when the key went down while
+  // another window had the keyboard (the tool window whose button was just clicked).
+  if (m.Shift != m.Alt) sel_.Mode = m.Shift ? TCombineMode::cmAdd : TCombineMode::cmSubtract;
   sel_.ColourAtPress = BasePixel(p);
   sel_.Pointer = p;
   switch (sel_.Tool) {
@@ -206,6 +209,9 @@ void TKVXEditSession::MouseUp(const TMouse& m) {
     case TSelectionTool::stMagicWand:
     case TSelectionTool::stHSLRange:
       sel_.Dragging = false;
+      // A click beside the picture has no colour to go by: it must not empty the
+      // selection it missed.
+      if (!Doc.Base.Inside(p.x, p.y)) break;
       sel_.End = p;  // the wand's seed
       CommitSelection();
       break;

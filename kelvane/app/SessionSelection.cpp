@@ -35,6 +35,11 @@ void TKVXEditSession::CommitSelection() {
   g.tool = sel_.Tool;
   g.start = sel_.Start;
   g.end = sel_.End;
+  if (sel_.Tool == TSelectionTool::stRectangle || sel_.Tool == TSelectionTool::stEllipse) {
+    const TRect r = MarqueeRect();
+    g.start = {r.Left, r.Top};
+    g.end = {r.Right, r.Bottom};
+  }
   g.vertices = sel_.Vertices;
   g.colourUnderPointer = sel_.ColourUnderPointer;
   g.colourAtPress = sel_.ColourAtPress;
@@ -54,6 +59,14 @@ void TKVXEditSession::CommitSelection() {
   sel_.Vertices.clear();
   sel_.InProgress = sel_.Tool == TSelectionTool::stPolygon;
   UpdateSelectionDisplay();
+}
+
+TRect TKVXEditSession::MarqueeRect() const {
+  // The corners in drawing order, so that a drag leftward or upward covers the same
+  // pixels as the drag the other way; a click without moving still takes its pixel.
+  const TPoint a{std::min(sel_.Start.x, sel_.End.x), std::min(sel_.Start.y, sel_.End.y)};
+  const TPoint b{std::max(sel_.Start.x, sel_.End.x), std::max(sel_.Start.y, sel_.End.y)};
+  return NormalisedMarquee(a, b);
 }
 
 void TKVXEditSession::InvertSelection() {
@@ -80,6 +93,45 @@ void TKVXEditSession::FeatherSelection(double radius) {
 void TKVXEditSession::SetHideSelection(bool hide) {
   hideSelection_ = hide;
   observer_->OverlayChanged();
+}
+
+void TKVXEditSession::SetMaskFromEditor(const TByteMap& edited) {
+  if (!currentMask_ || edited.Width() != currentMask_->Width() || edited.Height() != currentMask_->Height()) return;
+  *currentMask_ = edited;
+  SetModified(true);
+  UpdateSelectionDisplay();
+}
+
+void TKVXEditSession::SetHSLTolerances(float deltaH, float deltaS, float deltaL) {
+  sel_.DeltaH = deltaH;
+  sel_.DeltaS = deltaS;
+  sel_.DeltaL = deltaL;
+  if (sel_.Tool == TSelectionTool::stHSLRange && mode_ == TWindowMode::Selection && !Busy() &&
+      SelectionCommandsEnabled())
+    CommitSelection();
+}
+
+int TKVXEditSession::CursorNumber() const {
+  // Three variants, plain, add and subtract, follow the combine mode.
+  const int variant = int(sel_.Mode);
+  switch (mode_) {
+    case TWindowMode::Hand: return 42;
+    case TWindowMode::ZoomRegion: return 44;
+    case TWindowMode::Grid: return Layer.Cursor == TGridCursor::Edge ? 45 : 0;
+    case TWindowMode::Selection: break;
+    default: return 0;
+  }
+  if (eyedropper_) return 34;
+  switch (sel_.Tool) {
+    case TSelectionTool::stRectangle:
+    case TSelectionTool::stEllipse: return 30 + variant;
+    case TSelectionTool::stMagicWand: return 33;
+    case TSelectionTool::stColorRange:
+    case TSelectionTool::stHSLRange: return 34;
+    case TSelectionTool::stPolygon: return 35 + variant;
+    case TSelectionTool::stLasso: return 38 + variant;
+    default: return 0;
+  }
 }
 
 TBitmap32 TKVXEditSession::MaskPicture() const {
@@ -114,6 +166,7 @@ void TKVXEditSession::PasteMask(const TBitmap32& picture) {
 }
 
 void TKVXEditSession::UpdateSelectionDisplay() {
+  displayDue_ = false;
   if (loading_ || Busy() || mode_ == TWindowMode::ZoomRegion || SelectedCount() == 0) return;
   const TByteMap* source = SelectedCount() > 1 ? &unionMask_ : currentMask_;
   if (!source) return;
@@ -134,6 +187,8 @@ void TKVXEditSession::MarchingAntsTick() {
     }
     return;
   }
+  // After the view moved the outline is in the old place until it is recomputed.
+  if (displayDue_) return;
   selectionLayerVisible_ = true;
   if (mode_ == TWindowMode::Grid || mode_ == TWindowMode::ZoomRegion || mode_ == TWindowMode::Included ||
       sel_.Dragging || selectionLayer_.Empty() || displayMask_.Empty())

@@ -278,7 +278,12 @@ void TKVXEditSession::SynchroniseView() {
     Layer.ShowTextureWhenDrag = options_.ShowTextureWhenDrag;
     Layer.UpdateViewMapping({View.OffsetX(), View.OffsetY(), View.Scale(), View.ViewWidth(), View.ViewHeight()});
   }
-  UpdateSelectionDisplay();
+  if (DeferSelectionDisplay) {
+    selectionLayerVisible_ = false;
+    displayDue_ = true;
+  } else {
+    UpdateSelectionDisplay();
+  }
   observer_->ViewChanged();
 }
 

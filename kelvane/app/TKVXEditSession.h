@@ -27,6 +27,8 @@
 namespace kelvane {
 
 class TCashMarager;
+struct TFilterKind;
+struct TFilterValues;
 
 enum class TWindowMode : uint8_t { Grid = 1, Selection = 2, None = 3, ZoomRegion = 4, Hand = 5, Included = 6 };
 
@@ -221,6 +223,15 @@ public:
   bool SetIncludedParams(const TIncObjParams& params);
   // Draws the entries into the layer's bitmap when they changed; says why one failed.
   void RedrawIncluded();
+  // A filter of the dialogs' table on the result image within the current mask; long
+  // ones on large pictures run in the background and change the image when done.
+  void RunFilter(const TFilterKind& kind, const TFilterValues& values);
+  // The mask editor's OK: the edited mask replaces the current one (not recorded).
+  void SetMaskFromEditor(const TByteMap& edited);
+  // The HSL panel moved: an HSL selection follows at once.
+  void SetHSLTolerances(float deltaH, float deltaS, float deltaL);
+  // The program's cursor for the mode, tool and combine mode: 30..45, or 0 (the arrow).
+  int CursorNumber() const;
 
   // ---- the whole-image commands of the main window
   void Rotate(int quarterTurns);  // 1, 2 or 3 clockwise
@@ -256,6 +267,8 @@ public:
   // Picks the object under a click (not in grid or included-objects mode).
   void PickAt(double bitmapX, double bitmapY, bool shift, bool ctrl);
   const TSelectionState& Selection() const { return sel_; }
+  // The marquee the rectangle and ellipse tools cover, in image pixels.
+  TRect MarqueeRect() const;
   // The zoom-region rectangle in view pixels while it is dragged, else empty.
   TRect ZoomRectangle() const { return zoomDragging_ ? zoomRect_ : TRect{}; }
 
@@ -263,6 +276,10 @@ public:
   const TBitmap32& SelectionLayer() const { return selectionLayer_; }
   bool SelectionLayerVisible() const { return selectionLayerVisible_; }
   void UpdateSelectionDisplay();
+  // When set, a moved view hides the ants and leaves SelectionDisplayDue() set: the
+  // window recomputes them a moment later (zooming and scrolling stay quick).
+  bool DeferSelectionDisplay = false;
+  bool SelectionDisplayDue() const { return displayDue_; }
   // The main window's 300 ms tick.
   void MarchingAntsTick();
 
@@ -271,6 +288,7 @@ private:
   friend class TLoadJob;
   friend class TSaveJob;
   friend class TAAMaskJob;
+  friend class TFilterJob;
 
   TObjectView ObjectView(int index) { return Doc.GetObjectView(index); }
   void RefillList(int selectRow);
@@ -337,6 +355,7 @@ private:
   TByteMap displayMask_;
   TBitmap32 selectionLayer_;
   bool selectionLayerVisible_ = false;
+  bool displayDue_ = false;
 };
 
 // The key of a name for Group By Submaterial: from the first " - " to the end, or the

@@ -35,6 +35,9 @@ public:
   static std::vector<TPoint> StampCentres(TPoint from, TPoint to, int steps);
 
   const TBitmap32& MaskLayer() const { return maskLayer_; }
+  // The stroke being drawn, shown over the mask layer at the opacity until release.
+  const TBitmap32& StrokeLayer() const { return strokeLayer_; }
+  bool Stroking() const { return stroking_; }
 
 private:
   TColor32 StrokeColour() const { return left_ ? 0xFFFF0000u : 0xFF000000u; }

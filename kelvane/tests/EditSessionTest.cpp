@@ -448,8 +448,8 @@ TEST_F(SessionFixture, ARectangleDraggedEitherWaySelects) {
   s.MouseUp(At(o.X + 10.5, o.Y + 10.5));
   EXPECT_FALSE(s.Selection().BandActive);
   EXPECT_EQ(s.CurrentMask()->Value(10, 10), 255);
-  EXPECT_EQ(s.CurrentMask()->Value(20, 20), 255);
-  EXPECT_EQ(s.CurrentMask()->Value(21, 21), 0);
+  EXPECT_EQ(s.CurrentMask()->Value(19, 19), 255);
+  EXPECT_EQ(s.CurrentMask()->Value(20, 20), 0);
   EXPECT_TRUE(s.Modified());
   EXPECT_TRUE(s.SelectionLayerVisible());
 }

@@ -8,6 +8,7 @@
 
 #include "ScriptedServices.h"
 #include "app/MainCommands.h"
+#include "app/ui/TColorPickerForm.h"
 #include "app/ui/TKVXEditForm.h"
 #include "app/ui/TMainForm.h"
 #include "app/ui/TSTForm.h"
@@ -147,6 +148,47 @@ private Q_SLOTS:
     });
     frame->Action("AOptions")->trigger();
     QCOMPARE(o.NodeSize, 4);
+  }
+
+  // The menu's Blur opens its preview dialog; Cancel leaves both images, OK blurs
+  // inside the selection only.
+  void filterDialogsCancelOrApplyThroughTheMask() {
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    TKVXEditSession& doc = Form()->Session();
+    for (int y = 0; y < 48; ++y)
+      for (int x = 0; x < 20; ++x) doc.CurrentMask()->SetValue(x, y, 255);
+    const TBitmap32 result = doc.Doc.Result, base = doc.Doc.Base;
+    auto answer = [](const char* slot) {
+      QTimer::singleShot(0, [slot] {
+        if (QWidget* d = QApplication::activeModalWidget()) QMetaObject::invokeMethod(d, slot, Qt::QueuedConnection);
+      });
+    };
+    answer("reject");
+    frame->Action("AFilterBlur")->trigger();
+    QVERIFY(doc.Doc.Result.Pixel(10, 10) == result.Pixel(10, 10) && doc.Doc.Result.Pixel(9, 10) == result.Pixel(9, 10));
+    answer("accept");
+    frame->Action("AFilterBlur")->trigger();
+    QVERIFY(doc.Doc.Result.Pixel(9, 10) != result.Pixel(9, 10));  // next to the bright square, selected
+    QVERIFY(doc.Doc.Result.Pixel(30, 20) == result.Pixel(30, 20)); // on its edge, not selected
+    QVERIFY(doc.Doc.Base.Pixel(9, 10) == base.Pixel(9, 10));
+  }
+
+  void colourPickerTakesHexAndCancelGivesTheOldColour() {
+    TColorPickerForm picker;
+    QTimer::singleShot(0, [&] {
+      picker.HexField()->setFocus();
+      picker.HexField()->clear();
+      QTest::keyClicks(picker.HexField(), "ff0000");
+      QCOMPARE(picker.Model().Colour(), 0xFFFF0000u);
+      QCOMPARE(picker.Field(1)->text(), QString("0"));
+      picker.reject();
+    });
+    QCOMPARE(picker.Pick(0xFF102030u), 0xFF102030u);
+    QTimer::singleShot(0, [&] {
+      picker.Model().MoveMarker(48, 32);
+      picker.accept();
+    });
+    QCOMPARE(picker.Pick(0xFF102030u), 0xFF102030u);  // mode "R:": the marker is (blue, green)
   }
 };
 

@@ -4,7 +4,7 @@
 #include <QVBoxLayout>
 
 #include "TTrackEdit.h"
-#include "filters/Adjust.h"
+#include "app/FilterDialogs.h"
 
 namespace kelvane::ui {
 
@@ -30,7 +30,8 @@ BalanceInputs TBalansForm::Inputs() const {
 
 void TBalansForm::Run(TKVXEditSession& doc) {
   for (TTrackEdit* b : bars_) b->SetValue(0);
-  TBalanceSession balance(doc.Doc.Result);
+  // While the bars move only the part in the view is adjusted; OK adjusts it all.
+  TBalancePreview balance(doc.Doc.Result, doc.View.VisibleImageRect());
   QList<QMetaObject::Connection> live;
   for (TTrackEdit* b : bars_)
     live << connect(b, &TTrackEdit::ValueChanged, this, [&] {

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
+#include "Cursors.h"
 #include "QtBitmap.h"
 
 namespace kelvane::ui {
@@ -83,7 +84,7 @@ void DrawFeedback(QPainter& p, TKVXEditSession& s) {
   p.setPen(QPen(Qt::white, 1));
   p.setBrush(Qt::NoBrush);
   if (sel.BandActive) {
-    const TRect r = NormalisedMarquee(sel.Start, sel.End);
+    const TRect r = s.MarqueeRect();
     const TPointD a = v.BitmapToView(r.Left, r.Top), b = v.BitmapToView(r.Right, r.Bottom);
     const QRectF q(QPointF(a.X, a.Y), QPointF(b.X, b.Y));
     if (sel.Tool == TSelectionTool::stEllipse)
@@ -270,17 +271,10 @@ void TImgView32::AutoScroll() {
 }
 
 void TImgView32::UpdateCursor() {
-  Qt::CursorShape shape = Qt::ArrowCursor;
-  switch (session_.Mode()) {
-    case TWindowMode::Hand: shape = Qt::OpenHandCursor; break;
-    case TWindowMode::ZoomRegion: shape = Qt::CrossCursor; break;
-    case TWindowMode::Selection: shape = Qt::CrossCursor; break;
-    case TWindowMode::Grid:
-      shape = session_.Layer.Cursor == TGridCursor::Edge ? Qt::SizeAllCursor : Qt::ArrowCursor;
-      break;
-    default: break;
-  }
-  viewport()->setCursor(shape);
+  const int number = session_.CursorNumber();
+  if (number == cursorNumber_) return;
+  cursorNumber_ = number;
+  viewport()->setCursor(ProgramCursor(number));
 }
 
 }  // namespace kelvane::ui

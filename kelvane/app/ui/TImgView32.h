@@ -50,6 +50,7 @@ private:
   TKVXEditSession& session_;
   bool resultOpaque_ = true;
   bool syncing_ = false;
+  int cursorNumber_ = -1;
   QTimer autoScroll_;
 };
 

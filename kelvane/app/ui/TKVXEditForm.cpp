@@ -1,11 +1,10 @@
 #include "TKVXEditForm.h"
 
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QMenu>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QToolButton>
@@ -14,11 +13,31 @@
 #include "QtBitmap.h"
 #include "TGetTexCoordsDlg.h"
 #include "TIncObjParamsForm.h"
+#include "TColorPickerForm.h"
+#include "TColorReplaceFilter.h"
+#include "TFeaterForm.h"
+#include "TKVXBaseFilterForm.h"
+#include "TKVXNPRFilterForm.h"
+#include "TMaskEditForm.h"
 #include "TTrackEdit.h"
 #include "TUVTextureEditorForm.h"
 #include "app/DocumentCommands.h"
+#include "app/FilterDialogs.h"
 
 namespace kelvane::ui {
+
+namespace {
+
+// The dialogs are made once, owned by the top window, and keep their values from one
+// use to the next.
+template <class T>
+T& Shared(QWidget* owner) {
+  static QPointer<T> one;
+  if (!one) one = new T(owner->window());
+  return *one;
+}
+
+}  // namespace
 
 TKVXEditForm::TKVXEditForm(const TServices& services, TKVXOptions& options, TCashMarager* swapper, QWidget* parent)
     : QWidget(parent), session_(std::make_unique<TKVXEditSession>(services, options, swapper)) {
@@ -38,6 +57,14 @@ TKVXEditForm::TKVXEditForm(const TServices& services, TKVXOptions& options, TCas
   layout->addWidget(split, 1);
   session_->SetObserver(this);
   incParams_ = new TIncObjParamsForm(*session_, this);
+  // The ants follow a moved view a moment later, so zooming and scrolling stay quick.
+  session_->DeferSelectionDisplay = true;
+  antsDelay_.setSingleShot(true);
+  antsDelay_.setInterval(100);
+  connect(&antsDelay_, &QTimer::timeout, this, [this] {
+    session_->UpdateSelectionDisplay();
+    view_->viewport()->update();
+  });
   ShowControls();
 }
 
@@ -179,12 +206,22 @@ QWidget* TKVXEditForm::BuildSidePanel() {
 
 void TKVXEditForm::RunCommand(const QString& id) {
   const std::string key = id.toStdString();
+  const TDocumentCommand* command = FindDocumentCommand(key);
+  const bool enabled = command && DocumentCommandEnabled(*session_, *command);
   if (key == "AColorPicker") {
     PickColour();
   } else if (key == "AFeatherSelection") {
-    bool ok = false;
-    const int r = QInputDialog::getInt(this, "Feater Selection", "Feather Radius:", 1, 1, 100, 1, &ok);
-    if (ok) session_->FeatherSelection(r);
+    if (enabled)
+      if (const std::optional<int> r = Shared<TFeaterForm>(this).Ask()) session_->FeatherSelection(*r);
+  } else if (key == "AEditMask") {
+    if (enabled) EditMask();
+  } else if (const TFilterKind* kind = FindFilterKind(key)) {
+    if (enabled) {
+      TKVXBaseFilterForm* dialog = key == "ANPR"        ? &Shared<TKVXNPRFilterForm>(this)
+                                   : key == "ARepColor" ? static_cast<TKVXBaseFilterForm*>(&Shared<TColorReplaceFilter>(this))
+                                                        : &Shared<TKVXBaseFilterForm>(this);
+      dialog->Run(*session_, *kind);
+    }
   } else if (key == "aHideTool") {
     TogglePanels();
   } else if (key == "AUVEditor") {
@@ -198,11 +235,17 @@ void TKVXEditForm::RunCommand(const QString& id) {
 }
 
 void TKVXEditForm::PickColour() {
-  const TColor32 c = session_->CurrentColor();
-  const QColor picked =
-      QColorDialog::getColor(QColor(RedComponent(c), GreenComponent(c), BlueComponent(c)), this, "Color");
-  if (!picked.isValid()) return;
-  session_->SetColorOfSelected(Color32(uint8_t(picked.red()), uint8_t(picked.green()), uint8_t(picked.blue())));
+  const TColor32 c = session_->CurrentColor() | 0xFF000000u;
+  const TColor32 picked = Shared<TColorPickerForm>(this).Pick(c);
+  // Cancel gives the colour back unchanged: the selected objects keep their own.
+  if (picked != c) session_->SetColorOfSelected(picked);
+}
+
+void TKVXEditForm::EditMask() {
+  TByteMap* mask = session_->CurrentMask();
+  if (!mask || mask->Empty() || session_->Busy()) return;
+  TMaskEditForm editor(session_->Doc.Base, *mask, window());
+  if (editor.exec() == QDialog::Accepted) session_->SetMaskFromEditor(editor.Result());
 }
 
 void TKVXEditForm::OpenUVEditor() {
@@ -328,6 +371,7 @@ void TKVXEditForm::ShowControls() {
 }
 
 void TKVXEditForm::ViewChanged() {
+  if (session_->SelectionDisplayDue()) antsDelay_.start();
   view_->ViewChanged();
   updating_ = true;
   zoom_->setValue(int(std::lround(session_->View.Scale() * 100)));

@@ -7,6 +7,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -80,6 +81,7 @@ private:
   void PickColour();
   void OpenUVEditor();
   void GenTextureCoords();
+  void EditMask();
 
   std::unique_ptr<TKVXEditSession> session_;
   TImgView32* view_ = nullptr;
@@ -98,6 +100,7 @@ private:
   QPointer<TUVTextureEditorForm> uvEditor_;
   TGetTexCoordsDlg* texCoords_ = nullptr;
   TIncObjParamsForm* incParams_ = nullptr;
+  QTimer antsDelay_;
 };
 
 }  // namespace kelvane::ui

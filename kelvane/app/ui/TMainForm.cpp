@@ -23,6 +23,8 @@
 #include "QtBitmap.h"
 #include "TAboutBox.h"
 #include "TBalansForm.h"
+#include "TFeaterForm.h"
+#include "THSLToolFrom.h"
 #include "TDivideGridForm.h"
 #include "TGTForm.h"
 #include "TImgSizeForm.h"
@@ -94,6 +96,12 @@ TMainForm::TMainForm(TCashMarager* swapper, QWidget* parent)
   imageSize_ = new TImgSizeForm(this);
   rotate_ = new TKVXRotateDlgForm(this);
   balance_ = new TBalansForm(this);
+  feather_ = new TFeaterForm(this);
+  hslTools_ = new THSLToolFrom(
+      [this](float h, float sat, float l) {
+        if (TKVXEditSession* d = ActiveDocument()) d->SetHSLTolerances(h, sat, l);
+      },
+      this);
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
@@ -223,6 +231,14 @@ void TMainForm::RefreshCommands() {
   TKVXEditSession* d = ActiveDocument();
   selectTools_->Reflect(d);
   gridTools_->Reflect(d);
+  // The HSL panel belongs to the HSL colour range and shows only while it is the tool.
+  const bool hsl = d && d->Mode() == TWindowMode::Selection && d->Selection().Tool == TSelectionTool::stHSLRange;
+  if (hsl && !hslTools_->isVisible()) {
+    hslTools_->move(mapToGlobal(QPoint(120, 120)));
+    hslTools_->show();
+  } else if (!hsl && hslTools_->isVisible()) {
+    hslTools_->hide();
+  }
   if (d) {
     status_[1]->setText(QString("%1 %").arg(std::lround(d->View.Scale() * 100)));
     status_[2]->setText(QString::number(d->Doc.Width));
@@ -420,9 +436,8 @@ std::optional<TImageSizeAnswer> TMainForm::AskImageSize(int width, int height) {
 std::optional<double> TMainForm::AskRotateAngle() { return rotate_->Ask(); }
 
 std::optional<double> TMainForm::AskFeatherRadius() {
-  bool ok = false;
-  const int r = QInputDialog::getInt(this, "Feater Selection", "Feather Radius: (pixels)", 1, 1, 100, 1, &ok);
-  return ok ? std::optional<double>(r) : std::nullopt;
+  const std::optional<int> r = feather_->Ask();
+  return r ? std::optional<double>(*r) : std::nullopt;
 }
 
 void TMainForm::Balance(TKVXEditSession& doc) { balance_->Run(doc); }

@@ -24,6 +24,8 @@ class TImgSizeForm;
 class TKVXRotateDlgForm;
 class TBalansForm;
 class TKVXMatialParamsForm;
+class THSLToolFrom;
+class TFeaterForm;
 
 // The main window "Kelvane": the document windows in the MDI area, the menus, the
 // toolbar and the shortcuts of the command table, the five-part status bar, the tool
@@ -43,6 +45,7 @@ public:
   TSTForm* SelectTools() const { return selectTools_; }
   TGTForm* GridTools() const { return gridTools_; }
   TKVXMatialParamsForm* TextureParams() const { return texParams_; }
+  THSLToolFrom* HSLTools() const { return hslTools_; }
   bool OpenFile(const QString& path);
   // Scripts and tests replace the platform services (before documents are opened).
   const TServices& Services() const { return services_; }
@@ -111,6 +114,8 @@ private:
   TImgSizeForm* imageSize_ = nullptr;
   TKVXRotateDlgForm* rotate_ = nullptr;
   TBalansForm* balance_ = nullptr;
+  THSLToolFrom* hslTools_ = nullptr;
+  TFeaterForm* feather_ = nullptr;
   QTimer ants_;
 };
 
