@@ -39,7 +39,7 @@ void BM_CopyRecords(benchmark::State& state) {
   Document& doc = largeDocument();
   static std::vector<CanvasPixel> target(doc.canvas.pixels.size());
   for (auto _ : state) {
-    copyRecords(doc.canvas.pixels, target);
+    copyRecords(doc.canvas.pixels.data(), target.data(), target.size());
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * int64_t(target.size() * sizeof(CanvasPixel)));

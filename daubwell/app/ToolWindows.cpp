@@ -39,7 +39,10 @@ QImage thumbnail(const DisplaySurface& s, int side) {
 
 // ---- FloatingWindow ----
 
-FloatingWindow::FloatingWindow(const QString& title, QWidget* frame) : QWidget(frame, Qt::Tool) {
+// Owned by the frame (transient for it) and kept above it: a window manager that stacks
+// a maximised, active frame over its transients would otherwise bury them.
+FloatingWindow::FloatingWindow(const QString& title, QWidget* frame)
+    : QWidget(frame, Qt::Tool | Qt::WindowStaysOnTopHint) {
   setWindowTitle(title);
 }
 

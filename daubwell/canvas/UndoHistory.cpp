@@ -1,6 +1,9 @@
 #include "UndoHistory.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <thread>
 #include <utility>
 
@@ -8,20 +11,23 @@
 
 namespace daubwell {
 
-void copyRecords(const std::vector<CanvasPixel>& from, std::vector<CanvasPixel>& to) {
-  if (to.size() != from.size()) {
-    to = from;
-    return;
-  }
-  const size_t n = from.size(), half = n / 2;
+void copyRecords(const CanvasPixel* from, CanvasPixel* to, size_t n) {
+  const size_t half = n / 2;
   if (n < (size_t(1) << 18)) {
-    std::memcpy(to.data(), from.data(), n * sizeof(CanvasPixel));
+    std::memcpy(to, from, n * sizeof(CanvasPixel));
     return;
   }
-  std::thread other([&] { std::memcpy(to.data() + half, from.data() + half, (n - half) * sizeof(CanvasPixel)); });
-  std::memcpy(to.data(), from.data(), half * sizeof(CanvasPixel));
+  std::thread other([&] { std::memcpy(to + half, from + half, (n - half) * sizeof(CanvasPixel)); });
+  std::memcpy(to, from, half * sizeof(CanvasPixel));
   other.join();
 }
+
+RecordArray::RecordArray(size_t n)
+    : data_(n ? static_cast<CanvasPixel*>(std::malloc(n * sizeof(CanvasPixel))) : nullptr), size_(n) {
+  if (n && !data_) throw std::bad_alloc();
+}
+
+void RecordArray::Free::operator()(CanvasPixel* p) const { std::free(p); }
 
 UndoHistory::~UndoHistory() { settle(); }
 
@@ -51,22 +57,28 @@ void UndoHistory::settle() {
   }
 }
 
-std::vector<CanvasPixel> UndoHistory::takeRecords(size_t n) {
-  if (preparing_.valid()) {
-    std::vector<CanvasPixel> ready = preparing_.get();
+RecordArray UndoHistory::takeRecords(size_t n, bool waitForWarm) {
+  if (preparing_.valid() &&
+      (waitForWarm || preparing_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
+    RecordArray ready = preparing_.get();
     if (ready.size() == n) return ready;
   }
   if (spare_.size() == n) return std::move(spare_);
-  return std::vector<CanvasPixel>(n);
+  return RecordArray(n);
 }
 
-void UndoHistory::recycle(std::vector<CanvasPixel>&& records) {
+void UndoHistory::recycle(RecordArray&& records) {
   if (records.size() >= backgroundCopyFrom) spare_ = std::move(records);
 }
 
 void UndoHistory::prepareSpare(size_t records) {
   if (records < backgroundCopyFrom || spare_.size() == records || preparing_.valid()) return;
-  preparing_ = std::async(std::launch::async, [records] { return std::vector<CanvasPixel>(records); });
+  // Touching fresh memory is what costs: done here, off the interface thread.
+  preparing_ = std::async(std::launch::async, [records] {
+    RecordArray a(records);
+    std::memset(static_cast<void*>(a.data()), 0, records * sizeof(CanvasPixel));
+    return a;
+  });
 }
 
 void UndoHistory::dropRedoStates() {
@@ -89,10 +101,11 @@ bool UndoHistory::push(Canvas& canvas, bool changesCanvas) {
   dropRedoStates();
   makeRoom();
   const size_t n = canvas.pixels.size();
-  snapshots_.push_front({canvas.width, canvas.height, takeRecords(n)});
+  // The stroke must not wait for memory: a fresh array is only touched by the copy.
+  snapshots_.push_front({canvas.width, canvas.height, takeRecords(n, false)});
   UndoSnapshot& s = snapshots_.front();
   if (n < backgroundCopyFrom) {
-    copyRecords(canvas.pixels, s.pixels);
+    copyRecords(canvas.pixels.data(), s.pixels.data(), n);
     return true;
   }
   copying_ = std::make_unique<SnapshotCopy>(canvas.pixels.data(), s.pixels.data(), canvas.width, canvas.height);
@@ -108,12 +121,11 @@ RestoreResult UndoHistory::undo(Canvas& canvas, Messages& messages) {
   if (!canUndo()) return RestoreResult::Nothing;
   settle();
   if (!liveSaved_) {
-    // Keep the live state so that Redo can come back to it. It is about to be replaced,
-    // so its records move into the snapshot and the canvas takes a spare array.
+    // Keep the live state so that Redo can come back to it.
     makeRoom();
     const size_t n = canvas.pixels.size();
-    snapshots_.push_front({canvas.width, canvas.height, std::move(canvas.pixels)});
-    canvas.pixels = takeRecords(n);
+    snapshots_.push_front({canvas.width, canvas.height, takeRecords(n, true)});
+    copyRecords(canvas.pixels.data(), snapshots_.front().pixels.data(), n);
     ++position_;
     liveSaved_ = true;
   }
@@ -149,7 +161,7 @@ RestoreResult UndoHistory::restore(size_t n, Canvas& canvas, Messages& messages)
   const UndoSnapshot& s = snapshots_[n - 1];
   const bool resized = s.width != canvas.width || s.height != canvas.height;
   if (resized) canvas.create(s.width, s.height);
-  copyRecords(s.pixels, canvas.pixels);
+  copyRecords(s.pixels.data(), canvas.pixels.data(), s.pixels.size());
   relightAll(canvas);
   return resized ? RestoreResult::SizeChanged : RestoreResult::Restored;
 }

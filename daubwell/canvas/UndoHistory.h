@@ -4,6 +4,7 @@
 #include <deque>
 #include <future>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "Canvas.h"
@@ -12,10 +13,35 @@
 
 namespace daubwell {
 
+// Records in memory that is not touched when it is taken: a snapshot's copy is what
+// first writes it (in the background for a large painting).
+class RecordArray {
+public:
+  RecordArray() = default;
+  explicit RecordArray(size_t n);
+  RecordArray(RecordArray&& o) noexcept : data_(std::move(o.data_)), size_(std::exchange(o.size_, 0)) {}
+  RecordArray& operator=(RecordArray&& o) noexcept {
+    data_ = std::move(o.data_);
+    size_ = std::exchange(o.size_, 0);
+    return *this;
+  }
+  size_t size() const { return size_; }
+  CanvasPixel* data() { return data_.get(); }
+  const CanvasPixel* data() const { return data_.get(); }
+  const CanvasPixel& operator[](size_t i) const { return data_.get()[i]; }
+
+private:
+  struct Free {
+    void operator()(CanvasPixel* p) const;
+  };
+  std::unique_ptr<CanvasPixel, Free> data_;
+  size_t size_ = 0;
+};
+
 // A copy of the document's records; the shown image is recomputed on restore.
 struct UndoSnapshot {
   uint32_t width = 0, height = 0;
-  std::vector<CanvasPixel> pixels;
+  RecordArray pixels;
 };
 
 enum class RestoreResult {
@@ -72,8 +98,10 @@ public:
 
 private:
   RestoreResult restore(size_t n, Canvas& canvas, Messages& messages) const;
-  std::vector<CanvasPixel> takeRecords(size_t n);
-  void recycle(std::vector<CanvasPixel>&& records);
+  // A record array of n: a warm one when there is one; otherwise fresh, or (wait) the one
+  // being warmed.
+  RecordArray takeRecords(size_t n, bool waitForWarm);
+  void recycle(RecordArray&& records);
   void dropRedoStates();
   void makeRoom();
 
@@ -82,11 +110,11 @@ private:
   bool liveSaved_ = false;
   std::unique_ptr<SnapshotCopy> copying_;
   Canvas* hooked_ = nullptr;
-  std::vector<CanvasPixel> spare_;
-  std::future<std::vector<CanvasPixel>> preparing_;
+  RecordArray spare_;
+  std::future<RecordArray> preparing_;
 };
 
-// Copies records between arrays of the same size on both cores.
-void copyRecords(const std::vector<CanvasPixel>& from, std::vector<CanvasPixel>& to);
+// Copies n records on both cores.
+void copyRecords(const CanvasPixel* from, CanvasPixel* to, size_t n);
 
 }  // namespace daubwell

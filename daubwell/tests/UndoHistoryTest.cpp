@@ -50,6 +50,12 @@ TEST(UndoHistory, SevenStrokesKeepSixSnapshotsAndUndoGoesBackFive) {
     EXPECT_EQ(p.strokes(), i);
   }
   EXPECT_FALSE(p.canRedo());
+  // Undo, then strokes again: the dropped states' memory serves the next snapshots.
+  p.doc.undo(p.messages);
+  for (int i = 0; i < 4; ++i) p.stroke();
+  EXPECT_EQ(p.strokes(), 10);
+  p.doc.undo(p.messages);
+  EXPECT_EQ(p.strokes(), 9);
   }
 }
 

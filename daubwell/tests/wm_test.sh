@@ -19,10 +19,10 @@ passes=0
 check() {  # check NAME EXPECTED ACTUAL
   if [ "$2" == "$3" ]; then passes=$((passes + 1)); else echo "FAIL $1: expected [$2] got [$3]"; failures=$((failures + 1)); fi
 }
-window() {  # window TITLE: the first such window, waiting up to ten seconds for it
-  local id=""
-  for _ in $(seq 50); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+window() {  # window TITLE-PATTERN: the first such window, waiting up to a minute (a first start
+  local id=""  # builds the pattern image cache)
+  for _ in $(seq 300); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
     [ -n "$id" ] && break
     sleep 0.2
   done
@@ -47,21 +47,21 @@ sleep 1
 "$APP" >"$work/app.log" 2>&1 &
 app=$!
 trap 'kill $app $wm 2>/dev/null; rm -rf "$work"' EXIT
-frame=$(window Daubwell)
+frame=$(window "^Daubwell$")
 check "the frame appears" yes "$([ -n "$frame" ] && echo yes || echo no)"
 sleep 4  # the splash
-for title in " Tools" " Brush Properties" " Colors" " Palette"; do
+for title in "^ Tools$" "^ Brush Properties" "^ Colors$" "^ Palette$"; do
   w=$(window "$title")
   check "$title shown" yes "$(viewable "$w")"
   check "$title above the frame" yes "$(above "$w" "$frame")"
 done
-tools=$(window " Tools")
-xdotool windowactivate --sync "$frame" >/dev/null 2>&1
+tools=$(window "^ Tools$")
+xdotool windowactivate "$frame" >/dev/null 2>&1; sleep 0.5
 check "the tools stay above the active frame" yes "$(above "$tools" "$frame")"
-xdotool windowminimize --sync "$frame"
+xdotool windowminimize "$frame"
 sleep 1
 check "minimised: the tools go" no "$(viewable "$tools")"
-xdotool windowactivate --sync "$frame" >/dev/null 2>&1 || xdotool windowmap "$frame"
+xdotool windowactivate "$frame" >/dev/null 2>&1 || xdotool windowmap "$frame"
 sleep 1
 check "restored: the tools come back" yes "$(viewable "$tools")"
 check "restored: above the frame" yes "$(above "$tools" "$frame")"
@@ -70,12 +70,12 @@ state() { xprop -id "$frame" _NET_WM_STATE; }
 before=$(state)
 # A second start with a file that does not load: the message, OK, and the program stays.
 "$APP" /no/such.dwp >/dev/null 2>&1
-box=$(window Error)
+box=$(window "^Error$")
 check "the running program says the file did not load" yes "$([ -n "$box" ] && echo yes || echo no)"
 for _ in 1 2 3; do  # the message of the reader, then "File Load failed!"
-  box=$(xdotool search --name '^Error$' 2>/dev/null | head -n 1)
+  box=$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null | head -n 1)
   [ -z "$box" ] && break
-  xdotool windowactivate --sync "$box" key Return >/dev/null 2>&1
+  xdotool windowactivate "$box" >/dev/null 2>&1; sleep 0.3; xdotool key --window "$box" Return >/dev/null 2>&1
   sleep 1
 done
 check "the running program is still there" yes "$(kill -0 $app 2>/dev/null && echo yes || echo no)"
