@@ -1,5 +1,6 @@
 #include "TImgView32.h"
 
+#include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +10,8 @@
 #include <cmath>
 
 #include "QtBitmap.h"
+#include "TTexLibToolForm.h"
+#include "app/SessionLibrary.h"
 
 namespace kelvane::ui {
 
@@ -97,6 +100,7 @@ TImgView32::TImgView32(TKVXEditSession& session, QWidget* parent) : QAbstractScr
   viewport()->setMouseTracking(true);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
+  setAcceptDrops(true);
   autoScroll_.setInterval(20);
   connect(&autoScroll_, &QTimer::timeout, this, &TImgView32::AutoScroll);
   autoScroll_.start();
@@ -219,6 +223,27 @@ void TImgView32::UpdateCursor() {
     default: break;
   }
   viewport()->setCursor(shape);
+}
+
+}  // namespace kelvane::ui
+
+namespace kelvane::ui {
+
+void TImgView32::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData()->hasFormat(kLibraryTextureMime)) e->acceptProposedAction();
+}
+
+void TImgView32::dragMoveEvent(QDragMoveEvent* e) {
+  if (e->mimeData()->hasFormat(kLibraryTextureMime)) e->acceptProposedAction();
+}
+
+void TImgView32::dropEvent(QDropEvent* e) {
+  auto ref = LibraryTextureFromMime(e->mimeData());
+  if (!ref) return;
+  // A copy: the thumbnail stays in the library window.
+  e->setDropAction(Qt::CopyAction);
+  e->accept();
+  if (DropLibraryTexture(session_, *ref, e->position().x(), e->position().y())) Q_EMIT TextureDropped();
 }
 
 }  // namespace kelvane::ui

@@ -21,6 +21,12 @@ class TImgView32 final : public QAbstractScrollArea {
 public:
   explicit TImgView32(TKVXEditSession& session, QWidget* parent = nullptr);
 
+Q_SIGNALS:
+  // A library texture was dropped on the view.
+  void TextureDropped();
+
+public:
+
   // After the images changed (their memory may have moved).
   void ImagesChanged();
   // After the scale or the scroll position changed.
@@ -37,6 +43,10 @@ protected:
   void wheelEvent(QWheelEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
+  // Textures dragged from the library window.
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
 private:
   TMouse ToMouse(const QMouseEvent* e) const;

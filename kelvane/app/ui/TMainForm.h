@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QMdiArea>
+#include <QPrinter>
 #include <QTimer>
 #include <array>
 #include <memory>
@@ -23,6 +24,9 @@ class TOptionsDlg;
 class TImgSizeForm;
 class TKVXRotateDlgForm;
 class TBalansForm;
+class TTexLibToolForm;
+class TTexLibEditorForm;
+class TKVXJpegExport;
 
 // The main window "Kelvane": the document windows in the MDI area, the menus, the
 // toolbar and the shortcuts of the command table, the five-part status bar, the tool
@@ -41,6 +45,10 @@ public:
   TForm1* ProgressWindow() const { return progress_; }
   TSTForm* SelectTools() const { return selectTools_; }
   TGTForm* GridTools() const { return gridTools_; }
+  TTexLibToolForm* TextureLibrary() const { return texLib_; }
+  TTexLibEditorForm* LibraryEditor() const { return libEditor_; }
+  TKVXJpegExport* JpegExport() const { return jpegExport_; }
+  QPrinter& Printer() { return *printer_; }
   bool OpenFile(const QString& path);
   // Scripts and tests replace the platform services (before documents are opened).
   const TServices& Services() const { return services_; }
@@ -65,6 +73,9 @@ public:
   void Print(TKVXEditSession& doc) override;
   void ExportJpeg(TKVXEditSession& doc) override;
   bool StartProgram(const std::string& path) override;
+  void RefreshLibrary() override;
+  bool ShowLibraryEditor() override;
+  void BatchDrape(TKVXEditSession& doc) override;
 
 public Q_SLOTS:
   void RefreshCommands();
@@ -108,6 +119,11 @@ private:
   TImgSizeForm* imageSize_ = nullptr;
   TKVXRotateDlgForm* rotate_ = nullptr;
   TBalansForm* balance_ = nullptr;
+  TTexLibToolForm* texLib_ = nullptr;
+  bool texLibPlaced_ = false;
+  TTexLibEditorForm* libEditor_ = nullptr;
+  TKVXJpegExport* jpegExport_ = nullptr;
+  std::unique_ptr<QPrinter> printer_;
   QTimer ants_;
 };
 
