@@ -73,6 +73,9 @@ TTexLibEditorForm::TTexLibEditorForm(const TServices& services, QWidget* parent)
     session_.Remove(rows);
     ShowLibrary();
   });
+  // Besides dragging: one place earlier or later.
+  button("<", [this] { RowsMoved(list_->currentRow(), list_->currentRow() - 1); })->setToolTip("Move Earlier");
+  button(">", [this] { RowsMoved(list_->currentRow(), list_->currentRow() + 1); })->setToolTip("Move Later");
   button("Save", [this] {
     if (session_.Save()) Q_EMIT Saved(FromUtf8(session_.Path()));
     UpdateState();
@@ -145,6 +148,7 @@ void TTexLibEditorForm::PollAdding() {
 }
 
 void TTexLibEditorForm::RowsMoved(int from, int to) {
+  if (from < 0 || to < 0) return;
   if (session_.Move(size_t(from), size_t(to))) {
     ShowLibrary();
     list_->setCurrentRow(to);
