@@ -133,7 +133,12 @@ Result<TBatchReport> BatchDrape(TKVXFile2& doc, const TBatchDrape& job) {
 
   PictureWriteOptions options;
   options.jpegQuality = job.Quality;
+  // Each drape goes into a copy: the document's result image is never written, so a
+  // window may keep showing it while the job runs.
   const TBitmap32 original = doc.Result;
+  TBitmap32 work;
+  TDocumentFill fill = job.Fill;
+  fill.Result = &work;
   TextureKeeper texture(*doc.Objects[size_t(job.Object)]->Texture);
   TObjectView view = doc.GetObjectView(job.Object);
   const TKVXParamBlock param = view.Param;
@@ -175,10 +180,10 @@ Result<TBatchReport> BatchDrape(TKVXFile2& doc, const TBatchDrape& job) {
     }
     if (done) {
       texture.Use(std::move(picture.value()));
-      doc.Result = original;
-      done = FillObject(doc, job.Object, job.Fill);
+      work = original;
+      done = FillObject(doc, job.Object, fill);
     }
-    if (done) done = SavePicture(target, doc.Result, options);
+    if (done) done = SavePicture(target, work, options);
     if (done)
       item.Output = target;
     else
@@ -190,7 +195,6 @@ Result<TBatchReport> BatchDrape(TKVXFile2& doc, const TBatchDrape& job) {
     if (job.Progress) job.Progress->Step();
   }
   if (job.Progress) job.Progress->End();
-  doc.Result = original;
   view.Param = param;
   return report;
 }

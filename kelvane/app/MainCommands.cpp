@@ -3,6 +3,7 @@
 #include <array>
 
 #include "DocumentCommands.h"
+#include "SessionExport.h"
 
 namespace kelvane {
 
@@ -84,6 +85,12 @@ const std::array kMain = {
     kSeparator,
     Item("AFilePrint", "File", "&Print...", "Ctrl+P", "", HostOnDoc<&TMainHost::Print>),
     Item("AExportJpeg", "File>Export", "Jpeg...", "", "", HostOnDoc<&TMainHost::ExportJpeg>),
+    Item("AExportPng", "File>Export", "PNG...", "", "",
+         [](M& s) {
+           if (TKVXEditSession* d = Doc(s); d && !d->Busy()) ExportDocumentPng(*d);
+         }),
+    Item("ABatchDrape", "File", "Batch Drape...", "", "Batch Drape|One picture of the document per texture",
+         HostOnDoc<&TMainHost::BatchDrape>),
     kSeparator,
     Item("AScanner", "File", "Import From Scanner/Camera...", "", "", [](M& s) { s.ImportFromScanner(); }, Always),
     Item("AImageSize", "File", "Image Size...", "", "", [](M& s) { s.ImageSize(); }),

@@ -5,6 +5,7 @@
 #include "../project/TempFiles.h"
 #include "../raster/FileIO.h"
 #include "../raster/PictureFormats.h"
+#include "../texlib/TexLibRoots.h"
 
 namespace kelvane {
 
@@ -19,6 +20,7 @@ TMainSession::TMainSession(TMainHost& host, const TServices& services, TSettings
                            TClipboard* clipboard, TScanner* scanner)
     : host_(host), services_(services), settings_(settings), clipboard_(clipboard), scanner_(scanner) {
   if (settings_) Options.Load(*settings_);
+  SetLibraryPaths(Options.LibraryPaths);
 }
 
 bool TMainSession::OpenDocument(const std::string& path) {
@@ -80,6 +82,7 @@ void TMainSession::ShowOptions() {
   TKVXOptions edited = Options;
   if (!host_.EditOptions(edited)) return;
   Options = edited;
+  SetLibraryPaths(Options.LibraryPaths);
   SaveSettings();
   host_.RefreshLibrary();
 }
@@ -146,6 +149,7 @@ void TMainSession::Feather() {
 }
 
 void TMainSession::TextureLibraryEditor() {
+  if (host_.ShowLibraryEditor()) return;
   // An outside program, started when it is in the current folder; nothing otherwise.
   for (const char* name : {"Swatchery", "Swatchery.exe"})
     if (host_.StartProgram((fs::current_path() / name).string())) return;

@@ -46,6 +46,10 @@ public:
   virtual bool StartProgram(const std::string& path) = 0;
   // The library window's "Refresh" after the options changed.
   virtual void RefreshLibrary() {}
+  // The program's own library editor; false when there is none (an outside one is
+  // looked for then).
+  virtual bool ShowLibraryEditor() { return false; }
+  virtual void BatchDrape(TKVXEditSession& /*doc*/) {}
 };
 
 // The main window's state without a window: the options, the colour and texture

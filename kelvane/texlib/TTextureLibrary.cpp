@@ -131,6 +131,11 @@ Status TTextureLibrary::Move(size_t from, size_t to) {
   return Ok{};
 }
 
+void TTextureLibrary::Append(TTextureLibrary&& other) {
+  for (TLibraryRecord& r : other.records_) records_.push_back(std::move(r));
+  other.records_.clear();
+}
+
 Status TTextureLibrary::Save(const std::string& path) const { return SaveFileAtomically(path, Bytes()); }
 
 }  // namespace kelvane

@@ -31,6 +31,8 @@ public:
   Status Remove(size_t index);
   // Moves a record to another place (dragging in the editor).
   Status Move(size_t from, size_t to);
+  // Appends another library's records (pictures made off the interface thread).
+  void Append(TTextureLibrary&& other);
 
   std::vector<uint8_t> Bytes() const { return WriteTextureLibrary(records_); }
   // Written atomically: a failed save leaves the old file as it was.

@@ -13,6 +13,8 @@
 
 #include "Cursors.h"
 #include "QtBitmap.h"
+#include "TTexLibToolForm.h"
+#include "app/SessionLibrary.h"
 
 namespace kelvane::ui {
 
@@ -133,38 +135,6 @@ TImgView32::TImgView32(TKVXEditSession& session, QWidget* parent) : QAbstractScr
   viewport()->setAcceptDrops(true);
 }
 
-// Picture files dropped in the included-objects mode become included pictures; other
-// drops go on to the window below.
-void TImgView32::dragEnterEvent(QDragEnterEvent* e) {
-  if (session_.Mode() == TWindowMode::Included && e->mimeData()->hasUrls())
-    e->acceptProposedAction();
-  else
-    e->ignore();
-}
-
-void TImgView32::dragMoveEvent(QDragMoveEvent* e) {
-  if (session_.Mode() == TWindowMode::Included && e->mimeData()->hasUrls())
-    e->acceptProposedAction();
-  else
-    e->ignore();
-}
-
-void TImgView32::dropEvent(QDropEvent* e) {
-  if (session_.Mode() != TWindowMode::Included || !e->mimeData()->hasUrls()) {
-    e->ignore();
-    return;
-  }
-  // The viewport's events arrive here with its positions.
-  TPointD b = session_.View.ViewToBitmap(e->position().x(), e->position().y());
-  for (const QUrl& url : e->mimeData()->urls()) {
-    if (!url.isLocalFile()) continue;
-    session_.PlaceIncludedPicture(ToUtf8(url.toLocalFile()), b.X, b.Y);
-    b.X += 16;
-    b.Y += 16;
-  }
-  e->acceptProposedAction();
-}
-
 void TImgView32::ImagesChanged() {
   resultOpaque_ = AllOpaque(session_.Doc.Result) && session_.Doc.Result.Width() == session_.Doc.Base.Width() &&
                   session_.Doc.Result.Height() == session_.Doc.Base.Height();
@@ -275,6 +245,49 @@ void TImgView32::UpdateCursor() {
   if (number == cursorNumber_) return;
   cursorNumber_ = number;
   viewport()->setCursor(ProgramCursor(number));
+}
+
+// Textures dragged from the library window, and picture files dropped in the
+// included-objects mode, which become included pictures.
+bool TImgView32::AcceptsDrop(const QMimeData* data) const {
+  return data->hasFormat(kLibraryTextureMime) || (session_.Mode() == TWindowMode::Included && data->hasUrls());
+}
+
+void TImgView32::dragEnterEvent(QDragEnterEvent* e) {
+  if (AcceptsDrop(e->mimeData()))
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void TImgView32::dragMoveEvent(QDragMoveEvent* e) {
+  if (AcceptsDrop(e->mimeData()))
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void TImgView32::dropEvent(QDropEvent* e) {
+  if (auto ref = LibraryTextureFromMime(e->mimeData())) {
+    // A copy: the thumbnail stays in the library window.
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+    if (DropLibraryTexture(session_, *ref, e->position().x(), e->position().y())) Q_EMIT TextureDropped();
+    return;
+  }
+  if (!AcceptsDrop(e->mimeData())) {
+    e->ignore();
+    return;
+  }
+  // The viewport's events arrive here with its positions.
+  TPointD b = session_.View.ViewToBitmap(e->position().x(), e->position().y());
+  for (const QUrl& url : e->mimeData()->urls()) {
+    if (!url.isLocalFile()) continue;
+    session_.PlaceIncludedPicture(ToUtf8(url.toLocalFile()), b.X, b.Y);
+    b.X += 16;
+    b.Y += 16;
+  }
+  e->acceptProposedAction();
 }
 
 }  // namespace kelvane::ui

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QTimer>
 
+class QMimeData;
+
 #include "app/TKVXEditSession.h"
 
 namespace kelvane::ui {
@@ -20,6 +22,12 @@ class TImgView32 final : public QAbstractScrollArea {
   Q_OBJECT
 public:
   explicit TImgView32(TKVXEditSession& session, QWidget* parent = nullptr);
+
+Q_SIGNALS:
+  // A library texture was dropped on the view.
+  void TextureDropped();
+
+public:
 
   // After the images changed (their memory may have moved).
   void ImagesChanged();
@@ -42,6 +50,7 @@ protected:
   void dropEvent(QDropEvent* e) override;
 
 private:
+  bool AcceptsDrop(const QMimeData* data) const;
   TMouse ToMouse(const QMouseEvent* e) const;
   void SyncScrollBars();
   void AutoScroll();

@@ -45,6 +45,7 @@ TKVXEditForm::TKVXEditForm(const TServices& services, TKVXOptions& options, TCas
   setAttribute(Qt::WA_DeleteOnClose);
   setMinimumSize(400, 400);
   view_ = new TImgView32(*session_, this);
+  connect(view_, &TImgView32::TextureDropped, this, [this] { Q_EMIT Changed(); });
   auto* split = new QSplitter(Qt::Horizontal, this);
   split->addWidget(view_);
   split->addWidget(BuildSidePanel());

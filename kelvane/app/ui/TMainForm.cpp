@@ -30,7 +30,13 @@
 #include "TImgSizeForm.h"
 #include "TKVXEditForm.h"
 #include "TKVXMatialParamsForm.h"
+#include "TBatchDrapeForm.h"
+#include "TKVXJpegExport.h"
 #include "TKVXRotateDlgForm.h"
+#include "TPrintPreviewForm.h"
+#include "TTexLibEditorForm.h"
+#include "TTexLibToolForm.h"
+#include "app/SessionExport.h"
 #include "TOptionsDlg.h"
 #include "TSTForm.h"
 #include "app/DocumentCommands.h"
@@ -102,6 +108,10 @@ TMainForm::TMainForm(TCashMarager* swapper, QWidget* parent)
         if (TKVXEditSession* d = ActiveDocument()) d->SetHSLTolerances(h, sat, l);
       },
       this);
+  printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  jpegExport_ = new TKVXJpegExport(this);
+  texLib_ = new TTexLibToolForm([this]() -> TMainSession& { return *session_; }, this);
+  connect(texLib_, &TTexLibToolForm::Applied, this, &TMainForm::RefreshCommands);
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
@@ -296,6 +306,8 @@ void TMainForm::closeEvent(QCloseEvent* e) {
   progress_->hide();
   selectTools_->hide();
   gridTools_->hide();
+  texLib_->hide();
+  if (libEditor_) libEditor_->hide();
   e->accept();
 }
 
@@ -400,6 +412,7 @@ QWidget* TMainForm::ToolWindow(TToolWindow w) const {
     case TToolWindow::SelectTools: return selectTools_;
     case TToolWindow::GridTools: return gridTools_;
     case TToolWindow::TextureParams: return texParams_;
+    case TToolWindow::TextureLibrary: return texLib_;
     default: return nullptr;
   }
 }
@@ -408,6 +421,11 @@ void TMainForm::ToggleToolWindow(TToolWindow w) {
   QWidget* t = ToolWindow(w);
   if (!t) return;
   if (t == texParams_ && !t->isVisible()) texParams_->Load(ActiveDocument());
+  if (t == texLib_ && !texLibPlaced_) {
+    // First shown at the bottom left of the frame, over the picture's edge.
+    texLibPlaced_ = true;
+    t->move(mapToGlobal(QPoint(8, std::max(0, height() - t->height() - 40))));
+  }
   t->setVisible(!t->isVisible());
 }
 
@@ -449,23 +467,33 @@ void TMainForm::RunWindowCommand(TKVXEditSession& doc, const std::string& id) {
 void TMainForm::ShowAbout() { TAboutBox(this).exec(); }
 
 void TMainForm::Print(TKVXEditSession& doc) {
-  QPrinter printer(QPrinter::HighResolution);
-  QPrintDialog dialog(&printer, this);
-  if (dialog.exec() != QDialog::Accepted) return;
-  QPainter p(&printer);
-  const QImage image = WrapBitmap(doc.Doc.Result, true);
-  const QRect page = p.viewport();
-  const QSize fit = image.size().scaled(page.size(), Qt::KeepAspectRatio);
-  p.drawImage(QRect(QPoint(page.center().x() - fit.width() / 2, page.center().y() - fit.height() / 2), fit), image);
+  TKVXEditForm* form = FormOf(doc);
+  auto* preview = new TPrintPreviewForm(doc, *printer_, form ? form->windowTitle() : QString("Kelvane"), this);
+  preview->exec();
 }
 
 void TMainForm::ExportJpeg(TKVXEditSession& doc) {
-  const QString path = QFileDialog::getSaveFileName(this, "Export", QString(), "Jpeg (*.jpg *.jpeg)");
-  if (path.isEmpty()) return;
-  PictureWriteOptions o;
-  o.jpegQuality = 100;
-  if (Status s = SavePicture(ToUtf8(path), doc.Doc.Result, o); !s) messages_.Show(s.error(), TMessageKind::Error);
-  else doc.SetModified(false);
+  ExportDocumentJpeg(doc, *jpegExport_);
+  RefreshCommands();
+}
+
+void TMainForm::BatchDrape(TKVXEditSession& doc) {
+  TBatchDrapeForm dialog(doc, this);
+  dialog.exec();
+}
+
+void TMainForm::RefreshLibrary() { texLib_->Refresh(); }
+
+bool TMainForm::ShowLibraryEditor() {
+  if (!libEditor_) {
+    libEditor_ = new TTexLibEditorForm(services_, this);
+    // A library saved where the library window looks shows there at once.
+    connect(libEditor_, &TTexLibEditorForm::Saved, this, [this] { texLib_->Refresh(); });
+  }
+  libEditor_->show();
+  libEditor_->raise();
+  libEditor_->activateWindow();
+  return true;
 }
 
 bool TMainForm::StartProgram(const std::string& path) {

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QMdiArea>
+#include <QPrinter>
 #include <QTimer>
 #include <array>
 #include <memory>
@@ -26,6 +27,9 @@ class TBalansForm;
 class TKVXMatialParamsForm;
 class THSLToolFrom;
 class TFeaterForm;
+class TTexLibToolForm;
+class TTexLibEditorForm;
+class TKVXJpegExport;
 
 // The main window "Kelvane": the document windows in the MDI area, the menus, the
 // toolbar and the shortcuts of the command table, the five-part status bar, the tool
@@ -46,6 +50,10 @@ public:
   TGTForm* GridTools() const { return gridTools_; }
   TKVXMatialParamsForm* TextureParams() const { return texParams_; }
   THSLToolFrom* HSLTools() const { return hslTools_; }
+  TTexLibToolForm* TextureLibrary() const { return texLib_; }
+  TTexLibEditorForm* LibraryEditor() const { return libEditor_; }
+  TKVXJpegExport* JpegExport() const { return jpegExport_; }
+  QPrinter& Printer() { return *printer_; }
   bool OpenFile(const QString& path);
   // Scripts and tests replace the platform services (before documents are opened).
   const TServices& Services() const { return services_; }
@@ -70,6 +78,9 @@ public:
   void Print(TKVXEditSession& doc) override;
   void ExportJpeg(TKVXEditSession& doc) override;
   bool StartProgram(const std::string& path) override;
+  void RefreshLibrary() override;
+  bool ShowLibraryEditor() override;
+  void BatchDrape(TKVXEditSession& doc) override;
 
 public Q_SLOTS:
   void RefreshCommands();
@@ -116,6 +127,11 @@ private:
   TBalansForm* balance_ = nullptr;
   THSLToolFrom* hslTools_ = nullptr;
   TFeaterForm* feather_ = nullptr;
+  TTexLibToolForm* texLib_ = nullptr;
+  bool texLibPlaced_ = false;
+  TTexLibEditorForm* libEditor_ = nullptr;
+  TKVXJpegExport* jpegExport_ = nullptr;
+  std::unique_ptr<QPrinter> printer_;
   QTimer ants_;
 };
 
