@@ -120,7 +120,8 @@ TEST_F(SelectionSession, WithTwoObjectsSelectedNoToolStartsAndTheHSLPanelCommits
   s.NewObject();
   s.SetListSelection({0, 1}, 1);
   for (const TDocumentCommand& c : DocumentCommands()) {
-    if (c.Category == TCategory::Selection) EXPECT_FALSE(DocumentCommandEnabled(s, c)) << c.Id;
+    if (c.Category != TCategory::Selection) continue;
+    EXPECT_FALSE(DocumentCommandEnabled(s, c)) << c.Id;
   }
   s.ChooseSelectionTool(TSelectionTool::stRectangle);
   EXPECT_EQ(s.Selection().Tool, TSelectionTool::stNone);
