@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "ScriptedServices.h"
+#include "WindowSupport.h"
 #include "app/ui/TGTForm.h"
 #include "app/ui/TGetTexCoordsDlg.h"
 #include "app/ui/TIncObjParamsForm.h"
@@ -38,15 +39,7 @@ private Q_SLOTS:
   void initTestCase() { RegisterKvxPictureFormat(); }
 
   void init() {
-    world.messages = {};
-    world.prompt = {};
-    world.dialogs = {};
-    frame = std::make_unique<TMainForm>(nullptr);
-    TServices s = world.Services();
-    s.Progress = frame->ProgressWindow();
-    world.jobs.progress = nullptr;
-    frame->SetServices(s);
-    frame->resize(1000, 700);
+    frame = test::ScriptedFrame(world);
     frame->show();
     QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
   }

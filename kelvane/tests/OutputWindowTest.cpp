@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "ScriptedServices.h"
+#include "WindowSupport.h"
 #include "app/SessionExport.h"
 #include "app/ui/TBatchDrapeForm.h"
 #include "app/ui/TKVXEditForm.h"
@@ -68,17 +69,9 @@ private Q_SLOTS:
   }
 
   void init() {
-    world.messages = {};
-    world.prompt = {};
-    world.dialogs = {};
-    frame = std::make_unique<TMainForm>(nullptr);
-    TServices s = world.Services();
-    s.Progress = frame->ProgressWindow();
-    world.jobs.progress = nullptr;
-    frame->SetServices(s);
+    frame = test::ScriptedFrame(world);
     frame->Session().Options.LibraryPaths = {File("lib")};
     SetLibraryPaths(frame->Session().Options.LibraryPaths);
-    frame->resize(1000, 700);
     frame->show();
     QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
   }
