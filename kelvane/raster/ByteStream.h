@@ -54,9 +54,9 @@ class ByteWriter {
 public:
   template <class T>
   void le(T v) {
-    uint8_t b[sizeof(T)];
-    std::memcpy(b, &v, sizeof(T));
-    bytes_.insert(bytes_.end(), b, b + sizeof(T));
+    const size_t at = bytes_.size();
+    bytes_.resize(at + sizeof(T));
+    std::memcpy(bytes_.data() + at, &v, sizeof(T));
   }
   void raw(const void* data, size_t n) {
     const auto* p = static_cast<const uint8_t*>(data);

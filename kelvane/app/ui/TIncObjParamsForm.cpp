@@ -44,19 +44,20 @@ TIncObjParamsForm::TIncObjParamsForm(TKVXEditSession& session, QWidget* parent)
     adjust_[size_t(i)] = t;
   }
   auto* buttons = new QGridLayout;
-  auto button = [&](std::string_view caption, int at, auto run) {
+  auto button = [&](std::string_view caption, int at, void (*run)(TKVXEditSession&)) {
     auto* b = new QPushButton(Text(caption), this);
     connect(b, &QPushButton::clicked, this, [this, run] {
-      (session_.*run)();
+      run(session_);
       Refresh();
     });
     buttons->addWidget(b, at / 2, at % 2);
     return b;
   };
-  button(kIncObjLoadImage, 0, &TKVXEditSession::LoadIncludedImage);
-  loadAlpha_ = button(kIncObjLoadAlpha, 1, &TKVXEditSession::LoadIncludedAlpha);
-  clearAlpha_ = button(kIncObjClearAlpha, 2, &TKVXEditSession::ClearIncludedAlpha);
-  delete_ = button(kIncObjDelete, 3, &TKVXEditSession::DeleteIncluded);
+  // Plain functions, not member pointers: sanitizer builds misread those.
+  button(kIncObjLoadImage, 0, [](TKVXEditSession& s) { s.LoadIncludedImage(); });
+  loadAlpha_ = button(kIncObjLoadAlpha, 1, [](TKVXEditSession& s) { s.LoadIncludedAlpha(); });
+  clearAlpha_ = button(kIncObjClearAlpha, 2, [](TKVXEditSession& s) { s.ClearIncludedAlpha(); });
+  delete_ = button(kIncObjDelete, 3, [](TKVXEditSession& s) { s.DeleteIncluded(); });
   l->addLayout(buttons);
   Refresh();
 }
