@@ -15,6 +15,7 @@
 
 #include "PaintSession.h"
 #include "QtSupport.h"
+#include "CanvasWidget.h"
 #include "ToolWindows.h"
 
 namespace daubwell {
@@ -22,23 +23,6 @@ namespace daubwell {
 class MainFrame;
 class HelpWindow;
 
-// The canvas window: the painting at the zoom, and the mouse that paints it.
-class CanvasWidget : public QWidget {
-  Q_OBJECT
-public:
-  CanvasWidget(PaintSession& session, MainFrame& frame, QWidget* parent);
-
-protected:
-  void paintEvent(QPaintEvent* e) override;
-  void mousePressEvent(QMouseEvent* e) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
-  void leaveEvent(QEvent* e) override;
-
-private:
-  PaintSession& session_;
-  MainFrame& frame_;
-};
 
 // The main frame "Daubwell": menus by id, the status bar, the canvas window in the MDI
 // area, the floating tool windows, and the paced main loop that paints dab by dab.

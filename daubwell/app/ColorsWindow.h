@@ -1,0 +1,45 @@
+#pragma once
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+#include "PaintSession.h"
+#include "ShellRules.h"
+#include "Widgets.h"
+#include "files/FileDialogs.h"
+#include "FloatingWindow.h"
+#include "ToolsWindow.h"
+#include "PatternGrid.h"
+#include "ProfileView.h"
+#include "BrushPropertiesWindow.h"
+
+namespace daubwell {
+
+// " Colors": red, green and blue sliders and a swatch of paint in the colour.
+class ColorsWindow : public FloatingWindow {
+  Q_OBJECT
+public:
+  ColorsWindow(PaintSession& session, QWidget* frame);
+  void syncFromBrush();
+  bool applySliders();
+  PaintSlider* channel(int i) const { return sliders_[size_t(i)]; }
+
+Q_SIGNALS:
+  void brushChanged();
+
+private:
+  void repaintSwatch();
+  PaintSession& session_;
+  std::array<PaintSlider*, 3> sliders_{};
+  Canvas swatch_;
+  SurfaceView* swatchView_;
+};
+
+}  // namespace daubwell

@@ -1,0 +1,35 @@
+#pragma once
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+#include "PaintSession.h"
+#include "ShellRules.h"
+#include "Widgets.h"
+#include "files/FileDialogs.h"
+
+namespace daubwell {
+
+// A small captioned window owned by the frame. Closing it hides it.
+class FloatingWindow : public QWidget {
+  Q_OBJECT
+public:
+  FloatingWindow(const QString& title, QWidget* frame);
+
+Q_SIGNALS:
+  void shownChanged(bool shown);
+
+protected:
+  void paintEvent(QPaintEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
+};
+
+}  // namespace daubwell
