@@ -1,22 +1,7 @@
 #!/usr/bin/env bash
 # Black-box checks of kelvane-cli on damaged files and on saves: damaged project items,
 # truncated pictures, links and permissions of saved files.
-set -u
-: "${CLI:?set CLI to the kelvane-cli binary}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    echo "FAIL $1: expected [$2] got [$3]"
-    failures=$((failures + 1))
-  fi
-}
-status() { "$@" >/dev/null 2>&1; echo $?; }
+source "$(dirname "$0")/cli_support.sh"
 # The little-endian 64-bit number at byte OFFSET of FILE.
 i64at() { od -An -t d8 -j "$2" -N 8 "$1" | tr -d ' '; }
 # Flips byte OFFSET of FILE.
@@ -64,5 +49,4 @@ check "truncated JPEG" 1 "$(status "$CLI" filter blur "$work/cut.jpg" "$work/c.p
 check "truncated JPEG message" "kelvane-cli: JPEG: Premature end of JPEG file" \
   "$("$CLI" drape "$work/cut.jpg" - "$work/c.png" 2>&1)"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -1,21 +1,6 @@
 #!/usr/bin/env bash
 # Black-box checks of kelvane-cli grid perspective: the lattice, the usage and the refusals.
-set -u
-: "${CLI:?set CLI to the kelvane-cli binary}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    echo "FAIL $1: expected [$2] got [$3]"
-    failures=$((failures + 1))
-  fi
-}
-status() { "$@" >/dev/null 2>&1; echo $?; }
+source "$(dirname "$0")/cli_support.sh"
 node() { "$CLI" grid dump "$1" | grep -o '\[[^][]*\]' | sed -n "$2p"; }
 
 check "help" 0 "$(status "$CLI" grid perspective --help)"
@@ -43,5 +28,4 @@ check "not a number" 2 "$(status "$CLI" grid perspective 400 400 0,0 1,x 1,1 0,1
 check "no columns" 2 "$(status "$CLI" grid perspective 400 400 0,0 1,0 1,1 0,1 0 2 "$work/x.kvg")"
 check "unwritable" 1 "$(status "$CLI" grid perspective 400 400 0,0 1,0 1,1 0,1 2 2 "$work/none/x.kvg")"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -1,21 +1,6 @@
 #!/usr/bin/env bash
 # Black-box checks of kelvane-cli grid commands: outputs, exit codes and messages.
-set -u
-: "${CLI:?set CLI to the kelvane-cli binary}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    echo "FAIL $1: expected [$2] got [$3]"
-    failures=$((failures + 1))
-  fi
-}
-status() { "$@" >/dev/null 2>&1; echo $?; }
+source "$(dirname "$0")/cli_support.sh"
 
 check "help" 0 "$(status "$CLI" --help)"
 check "no command" 2 "$(status "$CLI")"
@@ -307,5 +292,4 @@ else
   echo "skipped: no $invalid (Debian package assimp-testmodels)"
 fi
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -1,21 +1,6 @@
 #!/usr/bin/env bash
 # Black-box checks of kelvane-cli texlib and of library textures in projects.
-set -u
-: "${CLI:?set CLI to the kelvane-cli binary}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    echo "FAIL $1: expected [$2] got [$3]"
-    failures=$((failures + 1))
-  fi
-}
-status() { "$@" >/dev/null 2>&1; echo $?; }
+source "$(dirname "$0")/cli_support.sh"
 
 # A 2 x 2 picture written byte by byte, and larger ones made from it.
 printf 'BM\x46\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x10\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\x00\x00\x00\xff\x00\x00\x00\x00\x00\xff\xff\xff\xff\xff\xff\x00\x00' > "$work/pic.bmp"
@@ -82,5 +67,4 @@ check "fill once the library is gone" 1 "$(status "$CLI" project fill "$work/pl.
 check "batch over a library" 0 "$(status "$CLI" batch "$work/pm.kvx" --object 0 --textures "$work/lib.kvt" --out "$work/cat" --format png)"
 check "batch wrote one picture per entry" "lib-0.png lib-1.png lib-2.png" "$(ls "$work/cat" | tr '\n' ' ' | sed 's/ $//')"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
