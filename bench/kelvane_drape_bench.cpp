@@ -14,6 +14,7 @@
 #include "drape/DrapeFill.h"
 #include "drape/KVXUtils.h"
 #include "drape/OglRender.h"
+#include "Memcpy12MP.h"
 
 namespace kelvane {
 namespace {
@@ -208,18 +209,6 @@ void BM_CopyPhoto(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CopyPhoto)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// The memory-bandwidth floor of every 12-megapixel pass: one memcpy of 48 MB into a
-// target that is already mapped.
-void BM_Memcpy12MP(benchmark::State& state) {
-  TBitmap32 copy(kW, kH);
-  for (auto _ : state) {
-    std::memcpy(copy.Bits(), photo().Bits(), size_t(kW) * kH * sizeof(TColor32));
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * int64_t(kW) * kH * 4);
-}
-BENCHMARK(BM_Memcpy12MP)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace kelvane

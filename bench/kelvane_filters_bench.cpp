@@ -12,6 +12,7 @@
 #include "filters/Adjust.h"
 #include "filters/Convolution.h"
 #include "filters/NPR.h"
+#include "Memcpy12MP.h"
 
 namespace kelvane {
 namespace {
@@ -127,20 +128,6 @@ void BM_NPR(benchmark::State& state) {
   for (auto _ : state) NPRFilter(b, p, nullptr, nullptr, 3);
 }
 BENCHMARK(BM_NPR)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-
-
-// The memory-bandwidth floor of every 12-megapixel pass: one memcpy of 48 MB into a
-// buffer that is already mapped.
-void BM_Memcpy12MP(benchmark::State& state) {
-  const TBitmap32 from(kW, kH, 0xFF808080u);
-  TBitmap32 to(kW, kH);
-  for (auto _ : state) {
-    std::memcpy(to.Bits(), from.Bits(), size_t(kW) * kH * sizeof(TColor32));
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * int64_t(kW) * kH * 4);
-}
-BENCHMARK(BM_Memcpy12MP)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace kelvane

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "raster/TBitmap32.h"
+#include "Memcpy12MP.h"
 
 namespace kelvane {
 namespace {
@@ -74,20 +75,6 @@ void BM_OpenCvLinearHalfSize(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * int64_t(kW) * kH);
 }
 BENCHMARK(BM_OpenCvLinearHalfSize)->Unit(benchmark::kMillisecond);
-
-
-// The memory-bandwidth floor of every 12-megapixel pass: one memcpy of 48 MB into a
-// buffer that is already mapped.
-void BM_Memcpy12MP(benchmark::State& state) {
-  const TBitmap32 from(kW, kH, 0xFF808080u);
-  TBitmap32 to(kW, kH);
-  for (auto _ : state) {
-    std::memcpy(to.Bits(), from.Bits(), size_t(kW) * kH * sizeof(TColor32));
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * int64_t(kW) * kH * 4);
-}
-BENCHMARK(BM_Memcpy12MP)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace kelvane
