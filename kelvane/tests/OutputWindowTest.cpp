@@ -141,9 +141,16 @@ private Q_SLOTS:
     frame->Action("ATexLibEditor")->trigger();
     TTexLibEditorForm* ed = frame->LibraryEditor();
     QVERIFY(ed && ed->isVisible());
-    ed->AddPaths({dir.filePath("lib/cottons"), dir.filePath("room-missing.png")});
-    QTRY_COMPARE(ed->List()->count(), 1);
+    QVERIFY(SavePicture(File("red.png"), TBitmap32(10, 10, 0xFFFF0000u)).ok());
+    ed->AddPaths({dir.filePath("lib/cottons"), dir.filePath("room-missing.png"), dir.filePath("red.png")});
+    QTRY_COMPARE(ed->List()->count(), 2);
     QTRY_VERIFY(!ed->Session().Adding().Running());
+    QCOMPARE(ed->Session().Thumbnail(0).Pixel(50, 50), 0xFF00FF00u);  // in the order given
+
+    // A static icon view turns drops away on its viewport unless told otherwise; the
+    // drag itself needs a real display (the offscreen platform has none).
+    QVERIFY(ed->List()->viewport()->acceptDrops());
+    QVERIFY(ed->List()->dragEnabled());
     QDir(dir.path()).mkpath("lib/new");
     world.dialogs.saves.push_back(File("lib/new/made.kvt"));
     QVERIFY(ed->Session().Save());

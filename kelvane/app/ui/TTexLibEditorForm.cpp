@@ -1,6 +1,7 @@
 #include "TTexLibEditorForm.h"
 
 #include <QCloseEvent>
+#include <QDrag>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -31,8 +32,19 @@ protected:
     const int from = currentRow();
     QListWidgetItem* target = itemAt(e->position().toPoint());
     int to = target ? row(target) : count() - 1;
-    e->ignore();  // the list is rebuilt from the library, not moved by the view
+    // Taken here, so the drop is not handed on to the list itself and moved back.
+    e->acceptProposedAction();
     if (from >= 0 && to >= 0 && from != to && Moved) Moved(from, to);
+  }
+  // The list is rebuilt from the library after a move, so the view must not remove the
+  // dragged rows itself as its own drag does after a move.
+  void startDrag(Qt::DropActions) override {
+    QListWidgetItem* item = currentItem();
+    if (!item) return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mimeData({item}));
+    drag->setPixmap(item->icon().pixmap(iconSize() / 2));
+    drag->exec(Qt::MoveAction);
   }
 };
 
@@ -101,6 +113,8 @@ TTexLibEditorForm::TTexLibEditorForm(const TServices& services, QWidget* parent)
   list_->setDropIndicatorShown(true);
   list_->setDragDropMode(QAbstractItemView::InternalMove);
   list_->setDefaultDropAction(Qt::MoveAction);
+  // A static icon view refuses drops on its viewport; the order list takes its own.
+  list_->viewport()->setAcceptDrops(true);
 
   auto* foot = new QHBoxLayout;
   status_ = new QLabel(this);
