@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../drape/FollowFolds.h"
 #include "../drape/GridTools.h"
 #include "../raster/Progress.h"
 #include "../raster/Result.h"
@@ -103,6 +104,7 @@ struct TServices {
   TJobRunner* Jobs = nullptr;
   TProgress* Progress = nullptr;
   TDivideGridPrompt* DivideGrid = nullptr;  // the "Divide Grid" dialog
+  TFoldPrompt* FoldOptions = nullptr;       // the "Follow Folds" dialog
 };
 
 // The hourglass for a scope.

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "../drape/KVXUtils.h"
+#include "../drape/PerspectiveGrid.h"
 #include "../drape/TileSize.h"
 #include "../filters/Convolution.h"
 #include "../raster/PictureFormats.h"
@@ -250,6 +251,13 @@ void TKVXEditSession::GridToolButton(const TGridToolButton& b) {
     case TGridCommand::FitGridToSelection:
       if (currentMask_) changed = Layer.FitGridToSelection(*currentMask_);
       break;
+    case TGridCommand::FollowFolds:
+      if (!currentMask_ || !MaskBounds(*currentMask_)) {
+        Message("Select the object's region first: the folds are followed inside its mask.", TMessageKind::Information);
+      } else if (services_.FoldOptions) {
+        if (auto o = services_.FoldOptions->AskFoldOptions()) FollowFolds(*o);
+      }
+      break;
   }
   if (changed) SetModified(true);
   observer_->OverlayChanged();
@@ -297,7 +305,10 @@ bool TKVXEditSession::ApplyTileRule(const TTileRule& rule) {
   if (!tiles) return false;
   p->TileX = std::clamp(tiles->first, kMinTile, kMaxTile);
   p->TileY = std::clamp(tiles->second, kMinTile, kMaxTile);
+  Layer.PreviewParam = *p;
+  if (mode_ == TWindowMode::Grid && Layer.PreviewShown) Layer.Redraw();
   SetModified(true);
+  observer_->OverlayChanged();
   return true;
 }
 

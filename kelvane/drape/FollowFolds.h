@@ -1,4 +1,7 @@
 #pragma once
+#include <optional>
+#include <string_view>
+
 #include "../raster/Result.h"
 #include "../raster/TBitmap32.h"
 #include "../raster/TByteMap.h"
@@ -27,5 +30,20 @@ int FoldSmoothingRadius(double cellWidth, double cellHeight);
 // one brightness gives exactly the plain lattice. Fails for an empty mask or a mask and
 // photo of different sizes.
 Result<TMapGrid> FollowFoldsGrid(const TBitmap32& photo, const TByteMap& mask, const TFoldOptions& o);
+
+// The "Follow Folds" dialog of the grid tool window.
+inline constexpr std::string_view kFollowFoldsCaption = "Follow Folds";
+inline constexpr std::string_view kFollowFoldsColumnsLabel = "Columns:";
+inline constexpr std::string_view kFollowFoldsRowsLabel = "Rows:";
+inline constexpr std::string_view kFollowFoldsStrengthLabel = "Strength:";
+inline constexpr int kFoldCellsMax = 10000;
+inline constexpr double kFoldStrengthMax = 1000;
+
+class TFoldPrompt {
+public:
+  virtual ~TFoldPrompt() = default;
+  // The lattice and its strength, or nothing when the user cancels.
+  virtual std::optional<TFoldOptions> AskFoldOptions() = 0;
+};
 
 }  // namespace kelvane

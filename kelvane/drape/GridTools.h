@@ -39,6 +39,7 @@ enum class TGridCommand {
   OpenTexture,         // the document window's texture "Load..."
   OpenGrid,            // the document window's load-grid command
   FitGridToSelection,  // the layer's FitGridToSelection with the current mask
+  FollowFolds,         // a lattice over the current mask that bends with the photo's folds
 };
 
 struct TGridToolButton {
@@ -64,6 +65,7 @@ inline constexpr TGridToolButton kGridToolButtons[] = {
     {TGridCommand::OpenGrid, -1, "Open Grid"},
     {TGridCommand::SetTool, gmPerspective, "Perspective Grid"},
     {TGridCommand::FitGridToSelection, -1, "Fit Grid to Selection"},
+    {TGridCommand::FollowFolds, -1, "Follow Folds"},
 };
 
 // The button that stays pressed while a tool is current (index into kGridToolButtons),

@@ -1,4 +1,5 @@
 #pragma once
+#include <string_view>
 #include <utility>
 
 #include "../raster/Result.h"
@@ -42,5 +43,12 @@ Result<std::pair<float, float>> RuleTiles(const TTileRule& rule, const TKVXParam
 
 // The window's and command line's range of the tiling fields.
 inline constexpr float kMinTile = 0.001f, kMaxTile = 100.0f;
+
+// The rule's controls in the "Texture Params" window.
+inline constexpr std::string_view kKeepProportionsLabel = "Keep Proportions";
+inline constexpr std::string_view kObjectWidthLabel = "Object Width (cm):";
+inline constexpr std::string_view kRepeatLabel = "Repeat (cm):";
+inline constexpr std::string_view kSetTilingLabel = "Set Tiling";
+inline constexpr double kMaxCentimetres = 100000;  // a kilometre of fabric
 
 }  // namespace kelvane

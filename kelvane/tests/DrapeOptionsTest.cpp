@@ -363,11 +363,28 @@ TEST(DrapeOptionsInTheWindow, FollowFoldsIsOneGridChangeAndTheTilingFollowsTheRu
   ASSERT_TRUE(SavePicture(dir.file("ramp.png"), ramp).ok());
   s.SetViewSize(400, 300);
   ASSERT_TRUE(s.Load(dir.file("ramp.png")));
-  s.SelectAll();
   s.SetMode(TWindowMode::Grid);
   const TMapGrid before = *s.Layer.Grid;
-  s.FollowFolds({8, 6, 40});
+  const TGridToolButton& follow = kGridToolButtons[std::size(kGridToolButtons) - 1];
+  ASSERT_EQ(follow.Command, TGridCommand::FollowFolds);
+  // Without a selection there are no folds to follow: a word to the user, no dialog.
+  s.SetMode(TWindowMode::None);
+  s.Deselect();
+  s.SetMode(TWindowMode::Grid);
+  s.GridToolButton(follow);
+  EXPECT_EQ(world.folds.asked, 0);
+  ASSERT_EQ(world.messages.shown.size(), 1u);
+  s.SetMode(TWindowMode::None);
+  s.SelectAll();
+  s.SetMode(TWindowMode::Grid);
+  s.GridToolButton(follow);  // cancelled
+  EXPECT_EQ(world.folds.asked, 1);
+  EXPECT_EQ(*s.Layer.Grid, before);
+  EXPECT_FALSE(s.Modified());
+  world.folds.answer = TFoldOptions{8, 6, 40};
+  s.GridToolButton(follow);
   ASSERT_EQ(s.Layer.Grid->Cols, 8);
+  EXPECT_TRUE(s.Modified());
   EXPECT_NE(s.Layer.Grid->Nodes[20].U, 0.25f);  // row 2, column 2 of the 9 x 7 nodes
   s.Undo();
   EXPECT_EQ(*s.Layer.Grid, before);

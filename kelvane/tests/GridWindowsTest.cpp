@@ -7,6 +7,7 @@
 
 #include "ScriptedServices.h"
 #include "WindowSupport.h"
+#include "app/ui/TFollowFoldsForm.h"
 #include "app/ui/TGTForm.h"
 #include "app/ui/TGetTexCoordsDlg.h"
 #include "app/ui/TIncObjParamsForm.h"
@@ -92,6 +93,64 @@ private Q_SLOTS:
     QCOMPARE(params->Field(0)->value(), 1.0);
     Form()->ObjectList()->setCurrentRow(0);
     QCOMPARE(params->Field(0)->value(), 2.5);
+  }
+
+  void keepProportionsAndRealSizesSetTheTiling() {
+    TKVXMatialParamsForm* params = frame->TextureParams();
+    params->KeepProportions()->setChecked(false);
+    QVERIFY(frame->OpenFile(Picture("room.png")));  // 90 x 60 under the whole-picture lattice
+    Doc().SetTexture(TBitmap32(50, 50, 0xFF4060A0u));
+    params->Field(0)->setValue(3);
+    QCOMPARE(Doc().CurrentParam()->TileY, 1.0f);
+    // A square texture on a 3:2 grid: three repeats across give two down.
+    params->KeepProportions()->setChecked(true);
+    QVERIFY(!params->Field(1)->isEnabled());
+    QVERIFY(std::abs(Doc().CurrentParam()->TileY - 2.0f) < 1e-3f);
+    QVERIFY(std::abs(params->Field(1)->value() - 2.0) < 1e-3);
+    params->Field(0)->setValue(6);  // Y keeps following X
+    QVERIFY(std::abs(Doc().CurrentParam()->TileY - 4.0f) < 1e-3f);
+    params->KeepProportions()->setChecked(false);
+    QVERIFY(params->Field(1)->isEnabled());
+    // A curtain 240 cm wide with a 20 x 40 cm repeat.
+    QVERIFY(!params->SetTiling()->isEnabled());
+    params->ObjectWidth()->setValue(240);
+    params->RepeatWidth()->setValue(20);
+    params->RepeatHeight()->setValue(40);
+    QVERIFY(params->SetTiling()->isEnabled());
+    QTest::mouseClick(params->SetTiling(), Qt::LeftButton);
+    QVERIFY(std::abs(Doc().CurrentParam()->TileX - 12.0f) < 1e-3f);
+    QVERIFY(std::abs(Doc().CurrentParam()->TileY - 4.0f) < 1e-3f);  // 160 cm tall: four repeats of 40
+    QVERIFY(std::abs(params->Field(0)->value() - 12.0) < 1e-3);
+  }
+
+  void theFollowFoldsButtonAsksAndBendsTheGrid() {
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    Doc().SelectAll();
+    Form()->RunCommand("AGridMode");
+    frame->RefreshCommands();
+    QToolButton* follow = frame->GridTools()->Button(int(std::size(kGridToolButtons)) - 1);
+    QCOMPARE(follow->toolTip(), QString("Follow Folds"));
+    QVERIFY(follow->isEnabled());
+    world.folds.answer = TFoldOptions{5, 4, 10};
+    QTest::mouseClick(follow, Qt::LeftButton);
+    QCOMPARE(Doc().Layer.Grid->Cols, 5);
+    QCOMPARE(Doc().Layer.Grid->Rows, 4);
+
+    // The dialog itself: its answer, and nothing on Cancel.
+    TFollowFoldsForm dlg;
+    QCOMPARE(dlg.windowTitle(), QString("Follow Folds"));
+    QTimer::singleShot(0, &dlg, [&dlg] {
+      dlg.findChild<QSpinBox*>("Columns")->setValue(7);
+      dlg.findChild<QDoubleSpinBox*>("Strength")->setValue(-25);
+      dlg.accept();
+    });
+    const auto answer = dlg.AskFoldOptions();
+    QVERIFY(answer);
+    QCOMPARE(answer->Cols, 7);
+    QCOMPARE(answer->Rows, TFoldOptions{}.Rows);
+    QCOMPARE(answer->Strength, -25.0);
+    QTimer::singleShot(0, &dlg, &QDialog::reject);
+    QVERIFY(!dlg.AskFoldOptions());
   }
 
   void genTextureCoordsTakesOnlyNumbersAndFillsAfterCancel() {

@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Services.h"
@@ -124,6 +125,16 @@ struct ImmediateJobs : TJobRunner {
   int ran = 0;
 };
 
+// The "Follow Folds" dialog: the queued answer, or Cancel when there is none.
+struct ScriptedFoldPrompt : TFoldPrompt {
+  std::optional<TFoldOptions> AskFoldOptions() override {
+    ++asked;
+    return std::exchange(answer, std::nullopt);
+  }
+  std::optional<TFoldOptions> answer;
+  int asked = 0;
+};
+
 // Every service of a document session, scripted.
 struct ScriptedWorld {
   ScriptedMessages messages;
@@ -135,10 +146,11 @@ struct ScriptedWorld {
   ScriptedScanner scanner;
   RecordingProgress progress;
   ImmediateJobs jobs;
+  ScriptedFoldPrompt folds;
 
   TServices Services() {
     jobs.progress = &progress;
-    return {&messages, &prompt, &dialogs, &clipboard, &cursor, &jobs, &progress};
+    return {&messages, &prompt, &dialogs, &clipboard, &cursor, &jobs, &progress, nullptr, &folds};
   }
 };
 

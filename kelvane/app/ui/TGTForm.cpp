@@ -120,11 +120,24 @@ void DrawButton(QPainter& p, int i) {
     case 13:  // perspective
       Lattice(p, QPolygonF({{8, 5}, {16, 5}, {22, 20}, {2, 20}}));
       break;
-    default:  // fit to the selection
+    case 14:  // fit to the selection
       p.setPen(QPen(kInk, 1, Qt::DotLine));
       p.drawEllipse(QRectF(3, 5, 18, 14));
       Lattice(p, QPolygonF({{3, 5}, {21, 5}, {21, 19}, {3, 19}}));
       break;
+    default: {  // follow the folds: lines that bend where the cloth does
+      p.setPen(QPen(kGrid, 1.2));
+      p.setBrush(Qt::NoBrush);
+      for (int k = 0; k < 4; ++k) {
+        const double x = 5 + k * 4.7;
+        QPainterPath wave(QPointF(x, 3));
+        wave.cubicTo(QPointF(x + 4, 9), QPointF(x - 4, 15), QPointF(x, 21));
+        p.drawPath(wave);
+      }
+      p.setPen(QPen(kInk, 1.2));
+      p.drawLine(QPointF(3, 12), QPointF(21, 12));
+      break;
+    }
   }
 }
 

@@ -26,6 +26,7 @@
 #include "TFeaterForm.h"
 #include "THSLToolFrom.h"
 #include "TDivideGridForm.h"
+#include "TFollowFoldsForm.h"
 #include "TGTForm.h"
 #include "TImgSizeForm.h"
 #include "TKVXEditForm.h"
@@ -82,7 +83,8 @@ TMainForm::TMainForm(TCashMarager* swapper, QWidget* parent)
   setWindowTitle("Kelvane");
   setAcceptDrops(true);
   divide_ = new TDivideGridForm(this);
-  services_ = {&messages_, &prompt_, &dialogs_, &clipboard_, &cursor_, &jobs_, progress_, divide_};
+  folds_ = new TFollowFoldsForm(this);
+  services_ = {&messages_, &prompt_, &dialogs_, &clipboard_, &cursor_, &jobs_, progress_, divide_, folds_};
   session_ = std::make_unique<TMainSession>(*this, services_, &settings_, &clipboard_, &scanner_);
   mdi_->setBackground(QColor(96, 100, 110));
   setCentralWidget(mdi_);

@@ -20,6 +20,7 @@ class TKVXEditForm;
 class TSTForm;
 class TGTForm;
 class TDivideGridForm;
+class TFollowFoldsForm;
 class TOptionsDlg;
 class TImgSizeForm;
 class TKVXRotateDlgForm;
@@ -121,6 +122,7 @@ private:
   TGTForm* gridTools_ = nullptr;
   TKVXMatialParamsForm* texParams_ = nullptr;
   TDivideGridForm* divide_ = nullptr;
+  TFollowFoldsForm* folds_ = nullptr;
   TOptionsDlg* options_ = nullptr;
   TImgSizeForm* imageSize_ = nullptr;
   TKVXRotateDlgForm* rotate_ = nullptr;
