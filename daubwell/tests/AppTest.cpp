@@ -655,6 +655,51 @@ private Q_SLOTS:
                                   .arg(strip.width()).arg(strip.height())));
     }
   }
+
+  // A key held down before a box opened (Enter that closed the message before, still
+  // held, or stuck) repeats into the next box; only a fresh press answers it. Without
+  // this, a second failed hand-over in a row shows its messages for no time at all.
+  void aHeldKeyDoesNotAnswerTheNextMessageBox() {
+    QtMessages boxes(frame.get());
+    // A held key repeats as a release and a press at the same moment, marked as a
+    // repeat or not; a fresh press comes at a moment of its own.
+    quint64 now = 1000;
+    auto repeatOnce = [&now](QWidget* w, Qt::Key key, bool marked) {
+      ++now;
+      QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, QString(), marked);
+      up.setTimestamp(now);
+      QApplication::sendEvent(w, &up);
+      QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString(), marked);
+      down.setTimestamp(now);
+      QApplication::sendEvent(w, &down);
+    };
+    auto pressFresh = [&now](QWidget* w, Qt::Key key) {
+      QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString());
+      down.setTimestamp(now += 100);
+      QApplication::sendEvent(w, &down);
+    };
+    QStringList seen;
+    auto script = [&](Qt::Key key) {
+      QTimer::singleShot(0, [&, key] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        QWidget* target = box->focusWidget() ? box->focusWidget() : box;
+        for (int i = 0; i < 6; ++i) repeatOnce(target, key, i % 2 == 0);
+        QCoreApplication::processEvents();
+        seen << (box->isVisible() ? "open" : "closed");
+        pressFresh(target, key);
+      });
+    };
+    script(Qt::Key_Return);
+    boxes.show(kLoadFailedText, "Error", MessageIcon::Error);
+    script(Qt::Key_Return);
+    boxes.show(kLoadFailedText, "Error", MessageIcon::Error);
+    // A question too: the held key gives no answer, the fresh press the default one.
+    script(Qt::Key_Escape);
+    QCOMPARE(boxes.ask(kSaveChangesText, "Save Changes?", MessageButtons::YesNoCancel, MessageIcon::Warning),
+             Answer::Cancel);
+    QCOMPARE(seen, (QStringList{"open", "open", "open"}));
+  }
 };
 
 QTEST_MAIN(AppTest)
