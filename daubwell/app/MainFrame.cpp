@@ -45,9 +45,7 @@ MainFrame::MainFrame(PaintSession& session, QWidget* parent)
       dialogs_(&qtDialogs_) {
   setWindowTitle(kFrameTitle);
   setAcceptDrops(true);
-  session_.doc.observer = this;
-  session_.engine.host = this;
-  session_.engine.messages = messages_;
+  session_.attachWindow(this, this, messages_);
   askSize = [this](int w, int h) { return SizeDialog::ask(w, h, this); };
   openPage = openWithDesktop;
 
@@ -85,15 +83,13 @@ MainFrame::MainFrame(PaintSession& session, QWidget* parent)
 }
 
 MainFrame::~MainFrame() {
-  session_.doc.observer = nullptr;
-  session_.engine.host = nullptr;
-  session_.engine.messages = nullptr;
+  session_.attachWindow(nullptr, nullptr, nullptr);
 }
 
 void MainFrame::setServices(Messages& messages, FileDialogs& dialogs) {
   messages_ = &messages;
   dialogs_ = &dialogs;
-  session_.engine.messages = messages_;
+  session_.setMessages(messages_);
   palette_->setServices(messages, dialogs);
 }
 
@@ -247,7 +243,7 @@ void MainFrame::imageSize() {
 }
 
 void MainFrame::setZoom(double zoom) {
-  session_.doc.zoom = zoom;
+  session_.setZoom(zoom);
   canvasResized();
 }
 
@@ -382,7 +378,7 @@ void MainFrame::loadListsAndPreferences() {
   palette_->refresh();
   refreshTools();
   // After start-up the status bar invites the first stroke rather than naming the tool.
-  session_.doc.statusText = kBeginDrawingText;
+  session_.setStatusText(kBeginDrawingText);
   updateStatus();
   updateUndoItems();
 }
@@ -436,7 +432,7 @@ void MainFrame::refreshTools() {
   properties_->applyToolControls(tool);
   palette_->toolChanged();
   const std::string_view text = toolInfo(tool).status;
-  if (!text.empty()) session_.doc.statusText = std::string(text);
+  if (!text.empty()) session_.setStatusText(text);
   updateStatus();
   markPreviewDirty();
 }

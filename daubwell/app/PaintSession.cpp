@@ -79,6 +79,12 @@ void PaintSession::applyPreferences() {
   doc.canvas.invalidateLighting();
 }
 
+void PaintSession::attachWindow(DocumentObserver* observer, ToolHost* host, Messages* messages) {
+  doc.observer = observer;
+  engine.host = host;
+  engine.messages = messages;
+}
+
 void PaintSession::chooseTool(int tool) { engine.brush.tool = tool; }
 
 // The stroke's working brush changes too, so that not one more dab of the other tool is

@@ -1,6 +1,8 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "canvas/Canvas.h"
 #include "canvas/Document.h"
@@ -41,6 +43,12 @@ struct PaintSession {
   void applyPreferences();
 
   // What the windows do to the session; they read its fields but change them only here.
+  // The window showing the session: told when the canvas changes shape, asked by the
+  // Eye Dropper and the Hand Tool, and showing the engine's messages (nullptr: none).
+  void attachWindow(DocumentObserver* observer, ToolHost* host, Messages* messages);
+  void setMessages(Messages* messages) { engine.messages = messages; }
+  void setZoom(double zoom) { doc.zoom = zoom; }
+  void setStatusText(std::string_view text) { doc.statusText = std::string(text); }
   const Brush& brush() const { return engine.brush; }
   // The Tools window's choice.
   void chooseTool(int tool);
