@@ -43,6 +43,7 @@ struct PaintSession {
   void applyPreferences();
 
   // What the windows do to the session; they read its fields but change them only here.
+
   // The window showing the session: told when the canvas changes shape, asked by the
   // Eye Dropper and the Hand Tool, and showing the engine's messages (nullptr: none).
   void attachWindow(DocumentObserver* observer, ToolHost* host, Messages* messages);
@@ -94,9 +95,8 @@ private:
   int toolBeforeHand_ = -1;
 };
 
-// The preview a brush gives: a 128 x 128 canvas with three dabs at its centre (five for
-// the Sponge, nine for the Gel Brush, six for the Knife) on the background that tools
-// working on existing paint need.
+// The preview a brush gives: a 128 x 128 canvas with its tool's preview dabs at the
+// centre, on the ground the tool table gives it.
 Canvas brushPreview(const Brush& brush, const PatternImages& patterns, PaintRandom& random, bool highQuality,
                     bool lighting);
 
