@@ -287,10 +287,11 @@ void MainFrame::exportImage() {
   const auto path = dialogs_->savePath(kExportFilter);
   if (!path) return;
   relightAll(session_.doc.canvas);
-  const QString name = QString::fromStdString(*path);
-  const bool written = name.endsWith(".png", Qt::CaseInsensitive) ? writePng(session_.doc.canvas.surface, *path).ok()
-                                                                   : writeBmp(session_.doc.canvas.surface, *path);
-  if (!written) messages_->show("Export failed!", "Error", MessageIcon::Error);
+  const DisplaySurface& shown = session_.doc.canvas.surface;
+  const Status written = QString::fromStdString(*path).endsWith(".png", Qt::CaseInsensitive)
+                             ? writePng(shown, *path)
+                             : writeBmp(shown, *path) ? Status(Ok{}) : fail("cannot write " + *path);
+  if (!written) messages_->show("Export failed! " + written.error(), "Error", MessageIcon::Error);
 }
 
 void MainFrame::exportRelief(int id) {

@@ -315,6 +315,11 @@ private Q_SLOTS:
     frame->action(1004)->trigger();
     QImage shown(dir.filePath("shown.bmp"));
     QCOMPARE(shown.size(), QSize(30, 20));
+    QVERIFY(messages.shown.empty());
+    // An export that cannot be written says where.
+    dialogs.saves = {"/no/such/folder/shown.bmp"};
+    frame->action(1004)->trigger();
+    QCOMPARE(messages.texts(), std::vector<std::string>{"Export failed! cannot write /no/such/folder/shown.bmp"});
   }
 
   void theToolWindowsGoWithTheMinimisedFrame() {
