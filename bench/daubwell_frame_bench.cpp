@@ -8,6 +8,7 @@
 
 #include "app/MainFrame.h"
 #include "canvas/Lighting.h"
+#include "tools/ToolTable.h"
 
 namespace daubwell {
 namespace {
@@ -56,7 +57,7 @@ void BM_FramePaintingSize100(benchmark::State& state) {
     ++step;
   }
   a.frame->canvasRelease();
-  state.SetLabel(std::string(kToolCaptions[size_t(b.tool)]));
+  state.SetLabel(std::string(toolInfo(b.tool).caption));
 }
 BENCHMARK(BM_FramePaintingSize100)
     ->Arg(int(ToolId::TubePaint))

@@ -10,6 +10,7 @@
 #include "effects/Effects.h"
 #include "patterns/PatternGenerator.h"
 #include "tools/BrushEngine.h"
+#include "tools/ToolTable.h"
 
 namespace daubwell {
 namespace {
@@ -63,7 +64,7 @@ void BM_Dab(benchmark::State& state) {
     engine.frame(doc);
     if (tool == int(ToolId::Fill)) engine.press(doc, 300, 300);
   }
-  state.SetLabel(std::string(kToolCaptions[size_t(tool)]));
+  state.SetLabel(std::string(toolInfo(tool).caption));
 }
 void dabArgs(benchmark::internal::Benchmark* b) {
   for (int tool = 0; tool < kToolCount; ++tool) {

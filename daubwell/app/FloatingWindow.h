@@ -1,19 +1,5 @@
 #pragma once
-#include <QButtonGroup>
-#include <QHBoxLayout>
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QStackedWidget>
 #include <QWidget>
-#include <array>
-#include <functional>
-#include <optional>
-#include <vector>
-#include "PaintSession.h"
-#include "ShellRules.h"
-#include "Widgets.h"
-#include "files/FileDialogs.h"
 
 namespace daubwell {
 

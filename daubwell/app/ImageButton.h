@@ -1,9 +1,6 @@
 #pragma once
 #include <QAbstractButton>
-#include <QWidget>
-#include <functional>
-#include "canvas/Canvas.h"
-#include "PaintSlider.h"
+#include <QString>
 
 namespace daubwell {
 

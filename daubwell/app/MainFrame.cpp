@@ -38,51 +38,6 @@ constexpr QPoint kCanvasWindowOrigin(90, 10);
 
 }  // namespace
 
-// ---- the canvas window ----
-
-CanvasWidget::CanvasWidget(PaintSession& session, MainFrame& frame, QWidget* parent)
-    : QWidget(parent), session_(session), frame_(frame) {
-  setMouseTracking(true);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  setCursor(Qt::CrossCursor);
-}
-
-void CanvasWidget::paintEvent(QPaintEvent* e) {
-  QPainter p(this);
-  const Canvas& c = session_.doc.canvas;
-  const QImage view = surfaceView(c.surface);
-  if (view.isNull()) {
-    p.fillRect(e->rect(), Qt::white);
-    return;
-  }
-  const QRect u = e->rect();
-  const ZoomCopy copy = zoomCopy({u.left(), u.top(), u.right() + 1, u.bottom() + 1}, session_.doc.zoom);
-  const IntRect& s = copy.source;
-  const IntRect& t = copy.target;
-  if (s.width() <= 0 || s.height() <= 0) return;
-  // The surface is stored bottom-up: draw its rows flipped, as a plain stretch.
-  p.save();
-  p.translate(t.left, t.top + t.height());
-  p.scale(double(t.width()) / s.width(), -double(t.height()) / s.height());
-  p.drawImage(QPointF(0, 0), view, QRect(s.left, int(c.height) - s.top - s.height(), s.width(), s.height()));
-  p.restore();
-}
-
-void CanvasWidget::mousePressEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton) frame_.canvasPress(int(e->position().x()), int(e->position().y()));
-}
-
-void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
-  const QPoint p = e->position().toPoint();
-  frame_.canvasMove(p.x(), p.y(), rect().contains(p));
-}
-
-void CanvasWidget::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton) frame_.canvasRelease();
-}
-
-void CanvasWidget::leaveEvent(QEvent*) { frame_.canvasRelease(); }
-
 // ---- the frame ----
 
 MainFrame::MainFrame(PaintSession& session, QWidget* parent)
@@ -90,9 +45,7 @@ MainFrame::MainFrame(PaintSession& session, QWidget* parent)
       dialogs_(&qtDialogs_) {
   setWindowTitle(kFrameTitle);
   setAcceptDrops(true);
-  session_.doc.observer = this;
-  session_.engine.host = this;
-  session_.engine.messages = messages_;
+  session_.attachWindow(this, this, messages_);
   askSize = [this](int w, int h) { return SizeDialog::ask(w, h, this); };
   openPage = openWithDesktop;
 
@@ -104,7 +57,7 @@ MainFrame::MainFrame(PaintSession& session, QWidget* parent)
   canvasWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
 
   buildStatusBar();
-  tools_ = new ToolsWindow(session_, this);
+  tools_ = new ToolsWindow(this);
   properties_ = new BrushPropertiesWindow(session_, this);
   colors_ = new ColorsWindow(session_, this);
   palette_ = new PaletteWindow(session_, *messages_, *dialogs_, this);
@@ -113,7 +66,7 @@ MainFrame::MainFrame(PaintSession& session, QWidget* parent)
   qApp->installEventFilter(this);
 
   connect(tools_, &ToolsWindow::toolChosen, this, [this](int tool) {
-    session_.engine.brush.tool = tool;
+    session_.chooseTool(tool);
     refreshTools();
   });
   connect(properties_, &BrushPropertiesWindow::brushChanged, this, [this] { markPreviewDirty(); });
@@ -130,15 +83,13 @@ MainFrame::MainFrame(PaintSession& session, QWidget* parent)
 }
 
 MainFrame::~MainFrame() {
-  session_.doc.observer = nullptr;
-  session_.engine.host = nullptr;
-  session_.engine.messages = nullptr;
+  session_.attachWindow(nullptr, nullptr, nullptr);
 }
 
 void MainFrame::setServices(Messages& messages, FileDialogs& dialogs) {
   messages_ = &messages;
   dialogs_ = &dialogs;
-  session_.engine.messages = messages_;
+  session_.setMessages(messages_);
   palette_->setServices(messages, dialogs);
 }
 
@@ -206,24 +157,18 @@ void MainFrame::buildMenus() {
   addItem(image, menu::kExportHeightMap, "Export Height Map...", [this] { exportRelief(menu::kExportHeightMap); });
   addItem(image, menu::kExportNormalMap, "Export Normal Map...", [this] { exportRelief(menu::kExportNormalMap); });
   image->addSeparator();
-  QMenu* filters = menuBar()->addMenu("Filte&rs");
-  QMenu* colours = filters->addMenu("&Colors");
-  QMenu* paint = filters->addMenu("&Paint");
-  QMenu* texture = filters->addMenu("&Texture");
-  auto menuFor = [&](EffectMenu m) -> QMenu* {
-    switch (m) {
-      case EffectMenu::Colors: return colours;
-      case EffectMenu::Paint: return paint;
-      case EffectMenu::Texture: return texture;
-      case EffectMenu::Image: return image;
-      case EffectMenu::Filters: break;
-    }
-    return filters;
+  // The effects table says where each effect goes; its menus are made as they come up.
+  QMap<QString, QMenu*> menus{{toQString(kImageMenu), image}};
+  auto menuFor = [&](const Effect& e) {
+    QMenu*& top = menus[toQString(e.menu)];
+    if (!top) top = menuBar()->addMenu(toQString(e.menu));
+    if (e.submenu.empty()) return top;
+    QMenu*& sub = menus[toQString(e.menu) + "/" + toQString(e.submenu)];
+    if (!sub) sub = top->addMenu(toQString(e.submenu));
+    return sub;
   };
-
-  for (const Effect& e : effects()) addItem(menuFor(e.menu), e.menuId, toQString(e.caption), [this, id = e.menuId] {
-      runCommand(id);
-    });
+  for (const Effect& e : effects())
+    addItem(menuFor(e), e.menuId, toQString(e.caption), [this, effect = &e] { runEffect(*effect); });
 
   QMenu* window = menuBar()->addMenu("&Window");
   for (auto [id, w] : windowItems()) {
@@ -273,17 +218,8 @@ void MainFrame::updateUndoItems() {
   actions_[menu::kRedo]->setEnabled(session_.doc.history.canRedo());
 }
 
-void MainFrame::runCommand(int id) {
-  const Effect* effect = findEffectByMenuId(id);
-  if (!effect) return;
-  const Brush& b = session_.engine.brush;
-  EffectParams params;
-  params.color = {b.red, b.green, b.blue};
-  params.style = b.style;
-  params.texture = b.texture;
-  params.offsets = session_.engine.offsets;
-  params.patterns = &session_.patterns;
-  applyEffect(session_.doc, *effect, params);
+void MainFrame::runEffect(const Effect& effect) {
+  session_.runEffect(effect);
   updateUndoItems();
   canvas_->update();
 }
@@ -307,7 +243,7 @@ void MainFrame::imageSize() {
 }
 
 void MainFrame::setZoom(double zoom) {
-  session_.doc.zoom = zoom;
+  session_.setZoom(zoom);
   canvasResized();
 }
 
@@ -326,10 +262,9 @@ void MainFrame::canvasResized() {
 }
 
 void MainFrame::toggleDisplay(int id) {
-  bool& flag = id == menu::kHighQuality ? session_.prefs.highQuality : session_.prefs.lighting;
-  flag = !flag;
-  actions_[id]->setChecked(flag);
-  session_.applyPreferences();
+  const bool highQuality = id == menu::kHighQuality;
+  highQuality ? session_.toggleHighQuality() : session_.toggleLighting();
+  actions_[id]->setChecked(highQuality ? session_.prefs.highQuality : session_.prefs.lighting);
   markPreviewDirty();
 }
 
@@ -352,10 +287,11 @@ void MainFrame::exportImage() {
   const auto path = dialogs_->savePath(kExportFilter);
   if (!path) return;
   relightAll(session_.doc.canvas);
-  const QString name = QString::fromStdString(*path);
-  const bool written = name.endsWith(".png", Qt::CaseInsensitive) ? writePng(session_.doc.canvas.surface, *path).ok()
-                                                                   : writeBmp(session_.doc.canvas.surface, *path);
-  if (!written) messages_->show("Export failed!", "Error", MessageIcon::Error);
+  const DisplaySurface& shown = session_.doc.canvas.surface;
+  const Status written = QString::fromStdString(*path).endsWith(".png", Qt::CaseInsensitive)
+                             ? writePng(shown, *path)
+                             : writeBmp(shown, *path) ? Status(Ok{}) : fail("cannot write " + *path);
+  if (!written) messages_->show("Export failed! " + written.error(), "Error", MessageIcon::Error);
 }
 
 void MainFrame::exportRelief(int id) {
@@ -435,38 +371,22 @@ void MainFrame::bringToFront() {
 }
 
 void MainFrame::loadListsAndPreferences() {
-  const std::string dir = listFolder();
-  if (!loadPalette(session_.palette, dir + "palette.dat") || session_.palette.count() == 0)
-    session_.palette = starterPalette();
-  if (!loadStrokes(session_.strokes, dir + "strokes.dat") || session_.strokes.count() == 0)
-    session_.strokes = starterStrokes();
-  session_.prefs = loadPreferences(dir + "prefs.dat");
+  session_.loadListsAndPreferences(listFolder());
   actions_[menu::kHighQuality]->setChecked(session_.prefs.highQuality);
   actions_[menu::kLighting]->setChecked(session_.prefs.lighting);
-  session_.applyPreferences();
-  selectBrush(session_.palette, session_.palette.selected, session_.engine);
-  session_.engine.brush.size = 30;
-  selectStroke(session_.strokes, session_.strokes.selected, session_.engine);
   colors_->syncFromBrush();
   properties_->syncFromBrush();
   palette_->refresh();
   refreshTools();
   // After start-up the status bar invites the first stroke rather than naming the tool.
-  session_.doc.statusText = kBeginDrawingText;
+  session_.setStatusText(kBeginDrawingText);
   updateStatus();
   updateUndoItems();
 }
 
 void MainFrame::saveListsAndPreferences() {
-  const std::string dir = listFolder();
-  // Each is tried; a failure is said, not dropped.
-  const Status results[] = {savePalette(session_.palette, dir + "palette.dat"),
-                            saveStrokes(session_.strokes, dir + "strokes.dat"),
-                            savePreferences(session_.prefs, dir + "prefs.dat")};
-  std::string failed;
-  for (const Status& r : results)
-    if (!r) failed += "\n" + r.error();
-  if (!failed.empty()) messages_->show(kListsNotSavedText + failed, "Error", MessageIcon::Error);
+  if (const Status st = session_.saveListsAndPreferences(listFolder()); !st)
+    messages_->show(kListsNotSavedText + "\n" + st.error(), "Error", MessageIcon::Error);
 }
 
 // ---- the main loop ----
@@ -483,7 +403,7 @@ void MainFrame::frameTick() {
   if (session_.engine.buttonDown() && strokeOnCanvas_) {
     painting = true;
     session_.engine.frame(doc);
-    const int r = int(session_.engine.brush.size * doc.zoom);
+    const int r = int(session_.brush().size * doc.zoom);
     const int x = session_.engine.cursorX(), y = session_.engine.cursorY();
     canvas_->repaint(QRect(QPoint(x - r, y - r), QPoint(x + r, y + r)));
   } else {
@@ -508,12 +428,12 @@ void MainFrame::frameTick() {
 }
 
 void MainFrame::refreshTools() {
-  const int tool = session_.engine.brush.tool;
+  const int tool = session_.brush().tool;
   tools_->markTool(tool);
   properties_->applyToolControls(tool);
   palette_->toolChanged();
-  const std::string_view text = toolControls(tool).status;
-  if (!text.empty()) session_.doc.statusText = std::string(text);
+  const std::string_view text = toolInfo(tool).status;
+  if (!text.empty()) session_.setStatusText(text);
   updateStatus();
   markPreviewDirty();
 }
@@ -556,20 +476,14 @@ void MainFrame::handDrag() {
 // hand acts, and a hand stroke never turns into a dab of the tool given back (which no
 // snapshot was taken for).
 void MainFrame::spacePressed() {
-  if (toolBeforeSpace_ >= 0) return;
+  if (!session_.holdHand()) return;
   canvasRelease();
-  toolBeforeSpace_ = session_.engine.brush.tool;
-  session_.engine.brush.tool = int(ToolId::Hand);
-  session_.engine.stroke.working.tool = int(ToolId::Hand);
   refreshTools();
 }
 
 void MainFrame::spaceReleased() {
-  if (toolBeforeSpace_ < 0) return;
+  if (!session_.letGoOfHand()) return;
   canvasRelease();
-  session_.engine.brush.tool = toolBeforeSpace_;
-  session_.engine.stroke.working.tool = toolBeforeSpace_;
-  toolBeforeSpace_ = -1;
   refreshTools();
 }
 

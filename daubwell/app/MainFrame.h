@@ -15,14 +15,14 @@
 
 #include "PaintSession.h"
 #include "QtSupport.h"
+#include "ShellRules.h"
 #include "CanvasWidget.h"
 #include "ToolWindows.h"
+#include "effects/Effects.h"
 
 namespace daubwell {
 
-class MainFrame;
 class HelpWindow;
-
 
 // The main frame "Daubwell": menus by id, the status bar, the canvas window in the MDI
 // area, the floating tool windows, and the paced main loop that paints dab by dab.
@@ -101,7 +101,7 @@ private:
   void buildStatusBar();
   void updateStatus();
   void updateUndoItems();
-  void runCommand(int id);
+  void runEffect(const Effect& effect);
   void newImage();
   void imageSize();
   void setZoom(double zoom);
@@ -136,7 +136,6 @@ private:
   bool refreshRequested_ = false;
   bool previewDirty_ = true;
   bool strokeOnCanvas_ = false;
-  int toolBeforeSpace_ = -1;
   QPoint handAnchor_;
   std::unique_ptr<QPrinter> printer_;
   HelpWindow* help_ = nullptr;

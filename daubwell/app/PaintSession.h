@@ -1,6 +1,8 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "canvas/Canvas.h"
 #include "canvas/Document.h"
@@ -14,6 +16,11 @@
 namespace daubwell {
 
 inline constexpr int kPreviewSide = 128;
+
+struct Effect;
+
+// The Brush Properties sliders.
+enum class BrushProperty { Size, Strength, Depth, Shading, Hardness };
 
 struct PaintSession {
   PaintSession();
@@ -34,11 +41,62 @@ struct PaintSession {
   void redrawPreview();
   // The display flags of the painting and the preview follow the preferences.
   void applyPreferences();
+
+  // What the windows do to the session; they read its fields but change them only here.
+
+  // The window showing the session: told when the canvas changes shape, asked by the
+  // Eye Dropper and the Hand Tool, and showing the engine's messages (nullptr: none).
+  void attachWindow(DocumentObserver* observer, ToolHost* host, Messages* messages);
+  void setMessages(Messages* messages) { engine.messages = messages; }
+  void setZoom(double zoom) { doc.zoom = zoom; }
+  void setStatusText(std::string_view text) { doc.statusText = std::string(text); }
+  const Brush& brush() const { return engine.brush; }
+  // The Tools window's choice.
+  void chooseTool(int tool);
+  // Space: the Hand Tool while it is held, then the tool before it. False when it
+  // changed nothing (a repeated press, a release without a press).
+  bool holdHand();
+  bool letGoOfHand();
+  // A Brush Properties or Colors slider (0..100) into the brush.
+  void setBrushProperty(BrushProperty property, float sliderValue);
+  void setChannel(int channel, float sliderValue);  // 0 red, 1 green, 2 blue
+  void setStyle(int style);
+  void setTexture(int texture);
+  // A dab of the current brush on the preview at (x, y), as the user drags there.
+  void dabPreview(int x, int y);
+  void toggleHighQuality();
+  void toggleLighting();
+  // A menu effect on the painting with the current brush's colour and images.
+  void runEffect(const Effect& effect);
+
+  // The Palette window's lists. Saves say what went wrong; loads fail only when the file
+  // cannot be read.
+  void pickBrush(int slot);
+  int addCurrentBrush(Messages& messages);
+  bool deleteSelectedBrush(Messages& messages);
+  Status savePaletteAs(const std::string& path) const;
+  bool loadPaletteFrom(const std::string& path);
+  void pickStroke(int slot);
+  int addCurrentStroke(Messages& messages);
+  bool deleteSelectedStroke(Messages& messages);
+  // The selected stroke takes these settings and they become active; the first stroke
+  // keeps its own (false).
+  bool storeStroke(const StrokeDynamics& dynamics);
+  Status saveStrokesAs(const std::string& path) const;
+  bool loadStrokesFrom(const std::string& path);
+
+  // Start-up and exit: the lists and preferences in `folder` (missing or empty lists
+  // give the starter ones; the selected brush becomes current with size 30), and all
+  // three written back, each tried, every failure in the message.
+  void loadListsAndPreferences(const std::string& folder);
+  Status saveListsAndPreferences(const std::string& folder) const;
+
+private:
+  int toolBeforeHand_ = -1;
 };
 
-// The preview a brush gives: a 128 x 128 canvas with three dabs at its centre (five for
-// the Sponge, nine for the Gel Brush, six for the Knife) on the background that tools
-// working on existing paint need.
+// The preview a brush gives: a 128 x 128 canvas with its tool's preview dabs at the
+// centre, on the ground the tool table gives it.
 Canvas brushPreview(const Brush& brush, const PatternImages& patterns, PaintRandom& random, bool highQuality,
                     bool lighting);
 

@@ -1,8 +1,5 @@
 #pragma once
-#include <QAbstractButton>
 #include <QWidget>
-#include <functional>
-#include "canvas/Canvas.h"
 
 namespace daubwell {
 

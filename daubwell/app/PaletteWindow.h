@@ -1,26 +1,15 @@
 #pragma once
-#include <QButtonGroup>
-#include <QHBoxLayout>
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QStackedWidget>
-#include <QWidget>
 #include <array>
 #include <functional>
-#include <optional>
-#include <vector>
-#include "PaintSession.h"
-#include "ShellRules.h"
-#include "Widgets.h"
-#include "files/FileDialogs.h"
+
 #include "FloatingWindow.h"
-#include "ToolsWindow.h"
-#include "PatternGrid.h"
-#include "ProfileView.h"
-#include "BrushPropertiesWindow.h"
-#include "ColorsWindow.h"
+#include "ImageButton.h"
+#include "PaintSession.h"
+#include "PaintSlider.h"
 #include "ThumbnailList.h"
+#include "files/FileDialogs.h"
+
+class QHBoxLayout;
 
 namespace daubwell {
 
@@ -45,7 +34,11 @@ Q_SIGNALS:
   void brushChanged();
 
 private:
-  QHBoxLayout* listButtonRow(QWidget* page, std::function<void(int)> run);
+  // The add, delete, save list and load list buttons under a list, in that order.
+  using ListActions = std::array<std::function<void()>, 4>;
+  QHBoxLayout* listButtonRow(QWidget* page, ListActions actions);
+  // A list saved to a file the user picks; a failure is shown with what went wrong.
+  void saveList(const FileFilter& filter, const std::function<Status(const std::string&)>& save);
   void refreshBrushes();
   void refreshStrokes();
   void syncStrokeControls();

@@ -1,22 +1,5 @@
 #pragma once
-#include <QButtonGroup>
-#include <QHBoxLayout>
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QStackedWidget>
 #include <QWidget>
-#include <array>
-#include <functional>
-#include <optional>
-#include <vector>
-#include "PaintSession.h"
-#include "ShellRules.h"
-#include "Widgets.h"
-#include "files/FileDialogs.h"
-#include "FloatingWindow.h"
-#include "ToolsWindow.h"
-#include "PatternGrid.h"
 
 namespace daubwell {
 

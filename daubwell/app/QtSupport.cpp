@@ -1,7 +1,10 @@
 #include "QtSupport.h"
 
 #include <QDir>
+#include <QApplication>
 #include <QFileDialog>
+#include <QHash>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include "files/ImageCache.h"
@@ -29,11 +32,45 @@ QString filterText(const FileFilter& filter) {
   return toQString(filter.description) + " (*." + toQString(filter.extension) + ")";
 }
 
+// While a box is open: a key held down since before it appeared repeats into it, and
+// those repeats must not answer it. A held Enter would otherwise close every message the
+// moment it shows (or say Yes to a question nobody read). A repeat is a press marked as
+// one or, as the window system does not always mark them, a press at the very moment of
+// a release of the same key.
+class HeldKeysIgnored : public QObject {
+public:
+  explicit HeldKeysIgnored(QWidget* box) : box_(box) { qApp->installEventFilter(this); }
+  ~HeldKeysIgnored() override { qApp->removeEventFilter(this); }
+
+  bool eventFilter(QObject* receiver, QEvent* e) override {
+    const QEvent::Type t = e->type();
+    if (t != QEvent::KeyPress && t != QEvent::KeyRelease) return false;
+    auto* w = qobject_cast<QWidget*>(receiver);
+    if (!w || (w != box_ && !box_->isAncestorOf(w))) return false;
+    const auto* k = static_cast<QKeyEvent*>(e);
+    if (t == QEvent::KeyRelease) {
+      released_[k->key()] = k->timestamp();
+      return k->isAutoRepeat();
+    }
+    const auto it = released_.constFind(k->key());
+    return k->isAutoRepeat() || (it != released_.cend() && *it == k->timestamp());
+  }
+
+private:
+  QWidget* box_;
+  QHash<int, quint64> released_;  // key -> time of its last release
+};
+
+int runBox(QMessageBox& box) {
+  HeldKeysIgnored guard(&box);
+  return box.exec();
+}
+
 }  // namespace
 
 void QtMessages::show(std::string_view text, std::string_view caption, MessageIcon icon) {
   QMessageBox box(boxIcon(icon), toQString(caption), toQString(text), QMessageBox::Ok, parent_);
-  box.exec();
+  runBox(box);
 }
 
 Answer QtMessages::ask(std::string_view text, std::string_view caption, MessageButtons buttons, MessageIcon icon) {
@@ -41,7 +78,7 @@ Answer QtMessages::ask(std::string_view text, std::string_view caption, MessageB
   if (buttons == MessageButtons::YesNo) b = QMessageBox::Yes | QMessageBox::No;
   if (buttons == MessageButtons::YesNoCancel) b = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
   QMessageBox box(boxIcon(icon), toQString(caption), toQString(text), b, parent_);
-  switch (box.exec()) {
+  switch (runBox(box)) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Ok: return Answer::Ok;

@@ -1,38 +1,11 @@
 #include "ShellRules.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 
 namespace daubwell {
-
-const ToolControls& toolControls(int tool) {
-  static constexpr ToolControls kNone{"", false, false, false, false, false, false};
-  static constexpr std::array<ToolControls, 19> kTable{{
-      {" Click on the canvas to draw with the paint tube", true, true, true, true, true, true},
-      {" Click on the canvas to draw with the paint brush", true, true, true, true, true, true},
-      {" Click on the canvas to erase a section of your painting", true, true, false, false, false, false},
-      kNone,
-      kNone,
-      {" Click on the canvas to draw with spray paint", true, true, false, true, false, false},
-      {" Click on the canvas to sponge paint off your painting", true, true, false, false, false, false},
-      {" Click on the canvas to fill a section of your painting", false, false, false, true, true, true},
-      {" Click on the canvas to get the color of a pixel", false, false, false, false, false, false},
-      {" Click on the canvas to squirt liquid on your painting!", true, true, true, true, false, true},
-      {" Click on the canvas to brighten your painting!", true, true, false, false, false, false},
-      {" Click on the canvas to darken your painting!", true, true, false, false, false, false},
-      {" Click on the canvas to drag the window around", false, false, false, false, false, false},
-      {" Click on the canvas to make your painting shiny!", true, true, false, false, false, false},
-      {" Click on the canvas to make your painting matte!", true, true, false, false, false, false},
-      {" Click on the canvas to raise a section of your painting!", true, true, false, false, false, false},
-      {" Click on the canvas to lower a section of your painting!", true, true, false, false, false, false},
-      {" Click on the canvas to paint with the knife!", true, true, true, true, true, true},
-      {" Click on the canvas to move paint with your Finger!", true, true, false, false, false, true},
-  }};
-  return tool >= 0 && tool < int(kTable.size()) ? kTable[size_t(tool)] : kNone;
-}
 
 int sizeFromSlider(float value) { return std::max(int(value), 1); }
 float strengthFromSlider(float value) { return std::max(value * 0.01f, 0.01f); }

@@ -3,17 +3,10 @@
 #include <string>
 #include <string_view>
 
-// The paint program's shell rules that need no window: what each tool enables, how the
-// sliders map to the brush, the status bar texts, the print layout and the command line.
+// The paint program's shell rules that need no window: how the sliders map to the
+// brush, the status bar texts, the print layout and the command line. What each tool
+// enables and says is in tools/ToolTable.h.
 namespace daubwell {
-
-// The tool windows' state for one tool: the status text and which Brush Properties
-// controls are enabled.
-struct ToolControls {
-  std::string_view status;
-  bool size, strength, depth, shading, styleTab, textureTab;
-};
-const ToolControls& toolControls(int tool);
 
 // Slider positions are 0..100.
 int sizeFromSlider(float value);         // at least 1

@@ -1,27 +1,10 @@
 #pragma once
-#include <QButtonGroup>
-#include <QHBoxLayout>
 #include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QStackedWidget>
-#include <QWidget>
-#include <array>
-#include <functional>
+#include <cstdint>
 #include <optional>
-#include <vector>
-#include "PaintSession.h"
-#include "ShellRules.h"
-#include "Widgets.h"
-#include "files/FileDialogs.h"
-#include "FloatingWindow.h"
-#include "ToolsWindow.h"
-#include "PatternGrid.h"
-#include "ProfileView.h"
-#include "BrushPropertiesWindow.h"
-#include "ColorsWindow.h"
-#include "ThumbnailList.h"
-#include "PaletteWindow.h"
+#include <utility>
+
+class QLineEdit;
 
 namespace daubwell {
 

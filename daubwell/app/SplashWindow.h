@@ -1,28 +1,6 @@
 #pragma once
-#include <QButtonGroup>
-#include <QHBoxLayout>
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QStackedWidget>
+#include <QPixmap>
 #include <QWidget>
-#include <array>
-#include <functional>
-#include <optional>
-#include <vector>
-#include "PaintSession.h"
-#include "ShellRules.h"
-#include "Widgets.h"
-#include "files/FileDialogs.h"
-#include "FloatingWindow.h"
-#include "ToolsWindow.h"
-#include "PatternGrid.h"
-#include "ProfileView.h"
-#include "BrushPropertiesWindow.h"
-#include "ColorsWindow.h"
-#include "ThumbnailList.h"
-#include "PaletteWindow.h"
-#include "SizeDialog.h"
 
 namespace daubwell {
 

@@ -1,10 +1,8 @@
 #pragma once
-#include <QAbstractButton>
 #include <QWidget>
 #include <functional>
+
 #include "canvas/Canvas.h"
-#include "PaintSlider.h"
-#include "ImageButton.h"
 
 namespace daubwell {
 

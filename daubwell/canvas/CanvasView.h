@@ -39,6 +39,12 @@ struct ZoomCopy {
 // lands in the window; every coordinate truncated.
 ZoomCopy zoomCopy(const IntRect& update, double zoom);
 
+// The same copy with the source widened to whole canvas pixels, so that the target
+// covers every window pixel of the update rectangle (a truncated copy leaves strips
+// narrower than one canvas pixel unpainted when zoomed in); the source stays inside a
+// canvas of width x height.
+ZoomCopy zoomCover(const IntRect& update, double zoom, uint32_t width, uint32_t height);
+
 // Client size of the canvas window for a canvas of the given size.
 inline int zoomedSize(uint32_t size, double zoom) { return int(size * zoom); }
 

@@ -23,6 +23,7 @@
 #include "files/ProgramFolders.h"
 #include "files/ReliefExport.h"
 #include "tools/BrushEngine.h"
+#include "tools/ToolTable.h"
 
 using namespace daubwell;
 using namespace daubwell::cli;
@@ -39,7 +40,7 @@ const char* kUsage =
     "                                  relights the whole painting, writes the shown image\n"
     "  resize IN.dwp W H OUT.dwp       Image Size with bilinear resampling\n"
     "  demo OUT.dwp                    the sample painting (thick strokes with gloss)\n"
-    "  paint IN.dwp OUT.dwp --tool ID [--color RRGGBB] [--size N] [--strength F] [--depth F]\n"
+    "  paint IN.dwp OUT.dwp --tool ID|NAME [--color RRGGBB] [--size N] [--strength F] [--depth F]\n"
     "        [--shading N] [--style N] [--texture N] [--hardness N] [--dynamics k=v,...]\n"
     "        [--seed N] [--offsets SX,SY,TX,TY] --stroke X,Y[:N] [X,Y[:N] ...]\n"
     "                                  a stroke: button down at the first point, for each point\n"
@@ -54,6 +55,18 @@ const char* kUsage =
     "\n"
     "Commands that change a painting accept --print X,Y (repeatable: prints those\n"
     "records after the change, before saving) and OUT '-' (do not save).\n";
+
+// The usage with the tools and effects of the program's own tables.
+std::string usage() {
+  std::string text = kUsage;
+  text += "\nTools (--tool takes the number or the name):\n";
+  for (const ToolInfo& t : tools())
+    text += "  " + std::to_string(int(t.id)) + "\t" + std::string(t.name) + "\t" + std::string(t.caption) + "\n";
+  text += "\nEffects:\n ";
+  for (const Effect& e : effects()) text += " " + std::string(e.name);
+  return text + "\n";
+}
+
 
 // Prints messages of the engine on stderr, as "Caption: text".
 class StderrMessages : public Messages {
@@ -237,6 +250,15 @@ StrokeDynamics parseDynamics(const std::string& text) {
   return d;
 }
 
+// --tool: a tool's number (0..18; 3 and 4 are numbers without a tool, which paint
+// nothing) or its name.
+int32_t parseTool(const std::string& text) {
+  if (const ToolInfo* t = findTool(text)) return int32_t(t->id);
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])))
+    throw UsageError("--tool: no tool is called " + text);
+  return int32_t(ranged(text, "--tool", 0, kToolCount - 1));
+}
+
 int cmdPaint(const std::vector<std::string>& words) {
   // The points after --stroke run to the next option.
   std::vector<std::string> rest, points;
@@ -258,7 +280,7 @@ int cmdPaint(const std::vector<std::string>& words) {
   PaintEngine engine(patterns(), random);
   engine.messages = &messages;
   Brush& b = engine.brush;
-  b.tool = int32_t(ranged(*tool, "--tool", 0, kToolCount - 1));
+  b.tool = parseTool(*tool);
   if (auto v = a.option("color")) {
     const Rgb c = parseColor(*v);
     b.red = c.r;
@@ -348,11 +370,11 @@ constexpr Command kCommands[] = {
 int main(int argc, char** argv) {
   std::vector<std::string> words(argv + 1, argv + argc);
   if (words.empty()) {
-    std::fputs(kUsage, stderr);
+    std::fputs(usage().c_str(), stderr);
     return 2;
   }
   if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
-    std::fputs(kUsage, stdout);
+    std::fputs(usage().c_str(), stdout);
     return 0;
   }
   for (const Command& c : kCommands) {
@@ -360,7 +382,7 @@ int main(int argc, char** argv) {
     try {
       return c.run({words.begin() + 1, words.end()});
     } catch (const UsageError& e) {
-      std::fprintf(stderr, "daubwell-cli %s: %s\n%s", words[0].c_str(), e.what(), kUsage);
+      std::fprintf(stderr, "daubwell-cli %s: %s\n%s", words[0].c_str(), e.what(), usage().c_str());
       return 2;
     } catch (const Failed& e) {
       std::fprintf(stderr, "daubwell-cli %s: %s\n", words[0].c_str(), e.what());
@@ -370,6 +392,6 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  std::fprintf(stderr, "daubwell-cli: unknown command %s\n%s", words[0].c_str(), kUsage);
+  std::fprintf(stderr, "daubwell-cli: unknown command %s\n%s", words[0].c_str(), usage().c_str());
   return 2;
 }

@@ -20,15 +20,17 @@ struct EffectParams {
 
 using EffectFn = void (*)(Canvas&, const EffectParams&);
 
-// Where an effect sits in the menus.
-enum class EffectMenu { Filters, Colors, Paint, Texture, Image };
+// The menus the effects sit in, by their captions on the menu bar.
+inline constexpr std::string_view kFiltersMenu = "Filte&rs";
+inline constexpr std::string_view kImageMenu = "&Image";
 
 struct Effect {
   std::string_view name;     // command-line name
   std::string_view caption;  // menu caption
   int menuId;
   EffectFn apply;            // rewrites every record
-  EffectMenu menu;
+  std::string_view menu;     // the menu bar's menu it is under
+  std::string_view submenu;  // its submenu there ("&Colors", ...), or "" for the menu itself
   bool readsShownColours;    // the lit image must be up to date before it runs
 };
 

@@ -1,6 +1,7 @@
 #include "BrushLists.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "../canvas/Lighting.h"
@@ -161,18 +162,35 @@ void selectStroke(StrokeList& strokes, int i, PaintEngine& engine) {
   engine.dynamics = strokes.slots[size_t(i)].entry;
 }
 
-bool worksOnPaint(int tool) {
-  return tool == 2 || tool == 6 || tool == 10 || tool == 11 || (tool >= 13 && tool <= 16) || tool == 18;
+namespace {
+
+// A closed ring of dark, raised paint round the centre, from 0.3 to 0.4 of the side out:
+// a fill at the centre stays inside it.
+void paintRing(Canvas& c) {
+  const double centre = (c.width - 1) / 2.0, inner = 0.3 * c.width, outer = 0.4 * c.width;
+  for (uint32_t y = 0; y < c.height; ++y)
+    for (uint32_t x = 0; x < c.width; ++x) {
+      const double d = std::hypot(x - centre, y - centre);
+      if (d < inner || d > outer) continue;
+      CanvasPixel& p = c.at(x, y);
+      p.red = p.green = p.blue = 70;
+      p.highlight = 0;
+      p.shading = 255;
+      p.height = 3.0f;
+    }
 }
 
-Canvas brushSample(const Brush& brush, uint32_t side, int dabs, PatternOffsets offsets, bool background,
+}  // namespace
+
+Canvas brushSample(const Brush& brush, uint32_t side, int dabs, PatternOffsets offsets, SampleGround ground,
                    const PatternImages& patterns, PaintRandom& random, bool highQuality, bool lighting) {
   Canvas c;
   c.create(side, side);
   c.clear();
   c.highQuality = highQuality;
   c.lightingOn = lighting;
-  if (background) c.fillPreview({brush.red, brush.green, brush.blue}, patterns.styleImage(brush.style));
+  if (ground == SampleGround::Paint) c.fillPreview({brush.red, brush.green, brush.blue}, patterns.styleImage(brush.style));
+  if (ground == SampleGround::Ring) paintRing(c);
   PaintEngine engine(patterns, random);
   engine.brush = brush;
   engine.offsets = offsets;
@@ -188,14 +206,15 @@ Canvas brushThumbnail(const Brush& slot, const PatternImages& patterns) {
   b.hardness = std::min<uint8_t>(b.hardness, 100);
   const float offset = float(slot.style * 10 * slot.texture);
   PaintRandom random;
-  return brushSample(b, 30, 5, {offset, offset, offset, offset}, worksOnPaint(slot.tool), patterns, random);
+  return brushSample(b, 30, 5, {offset, offset, offset, offset}, toolInfo(slot.tool).thumbnailGround, patterns,
+                     random);
 }
 
 Canvas strokeThumbnail(const StrokeDynamics& dynamics, int currentTool, const PatternImages& patterns) {
   Canvas c;
   c.create(132, 15);
   c.clear();
-  if (worksOnPaint(currentTool) && currentTool != int(ToolId::Finger)) c.fillPreview({0, 0, 0}, patterns.styleImage(0));
+  if (toolInfo(currentTool).strokeOnPaint) c.fillPreview({0, 0, 0}, patterns.styleImage(0));
   PaintRandom random;
   PaintEngine engine(patterns, random);
   engine.brush = Brush{.tool = 0, .size = 10, .strength = 1.0f};

@@ -9,6 +9,7 @@
 #include "../canvas/Messages.h"
 #include "../tools/Brush.h"
 #include "../tools/BrushEngine.h"
+#include "../tools/ToolTable.h"
 #include "Result.h"
 
 namespace daubwell {
@@ -73,12 +74,9 @@ bool deleteStroke(StrokeList& strokes, int i, Messages& messages);
 void selectBrush(BrushPalette& palette, int i, PaintEngine& engine);
 void selectStroke(StrokeList& strokes, int i, PaintEngine& engine);
 
-// Whether a tool works on paint already there (its samples show it on a paint ground).
-bool worksOnPaint(int tool);
-
-// A brush dabbed `dabs` times at the centre of a fresh side x side canvas, on a ground of
-// paint in the brush's colour when `background`, lit.
-Canvas brushSample(const Brush& brush, uint32_t side, int dabs, PatternOffsets offsets, bool background,
+// A brush dabbed `dabs` times at the centre of a fresh side x side canvas, lit. The
+// ground is blank, paint in the brush's colour, or a dark ring round the centre.
+Canvas brushSample(const Brush& brush, uint32_t side, int dabs, PatternOffsets offsets, SampleGround ground,
                    const PatternImages& patterns, PaintRandom& random, bool highQuality = true, bool lighting = true);
 
 // The thumbnails of the Palette window, painted with the brush engine: a 30 x 30 canvas

@@ -1,5 +1,7 @@
 // The paint program's real windows, driven with the mouse and keyboard offscreen.
+#include <QLineEdit>
 #include <QLocalServer>
+#include <QMenu>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
@@ -16,6 +18,7 @@
 #include "canvas/Lighting.h"
 #include "files/DocumentFlows.h"
 #include "files/PaintDocument.h"
+#include "tools/ToolTable.h"
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -312,6 +315,11 @@ private Q_SLOTS:
     frame->action(1004)->trigger();
     QImage shown(dir.filePath("shown.bmp"));
     QCOMPARE(shown.size(), QSize(30, 20));
+    QVERIFY(messages.shown.empty());
+    // An export that cannot be written says where.
+    dialogs.saves = {"/no/such/folder/shown.bmp"};
+    frame->action(1004)->trigger();
+    QCOMPARE(messages.texts(), std::vector<std::string>{"Export failed! cannot write /no/such/folder/shown.bmp"});
   }
 
   void theToolWindowsGoWithTheMinimisedFrame() {
@@ -567,6 +575,135 @@ private Q_SLOTS:
     dialogs.saves = {"/no/such/folder/h.png"};
     frame->action(1284)->trigger();
     QCOMPARE(messages.shown.size(), size_t(1));
+  }
+
+  void theToolsWindowHasAButtonForEveryToolOfTheTableButFill() {
+    int buttons = 0;
+    for (const ToolInfo& t : tools()) {
+      QAbstractButton* b = frame->toolsWindow()->button(int(t.id));
+      QCOMPARE(b != nullptr, t.button.group != ToolGroup::None);
+      if (!b) continue;
+      ++buttons;
+      QCOMPARE(b->toolTip(), toQString(t.caption));
+      // Choosing it makes it the tool, its button the one shown selected and its
+      // status text the status bar's.
+      b->click();
+      QCOMPARE(session->brush().tool, int(t.id));
+      QVERIFY(b->isChecked());
+      QCOMPARE(frame->statusPart(3)->text(), toQString(t.status));
+    }
+    QCOMPARE(buttons, 16);
+    QVERIFY(frame->toolsWindow()->button(int(ToolId::Fill)) == nullptr);
+  }
+
+  void effectsSitInTheMenusTheirTableNames() {
+    auto menuOf = [this](int id) {
+      const QObjectList owners = frame->action(id)->associatedObjects();
+      return owners.isEmpty() ? nullptr : qobject_cast<QMenu*>(owners.first());
+    };
+    for (const Effect& e : effects()) {
+      QMenu* m = menuOf(e.menuId);
+      QVERIFY(m);
+      QCOMPARE(m->title(), toQString(e.submenu.empty() ? e.menu : e.submenu));
+      QCOMPARE(frame->action(e.menuId)->text(), toQString(e.caption));
+    }
+    // The Filters menu: its three submenus first, then its own items.
+    QMenu* filters = qobject_cast<QMenu*>(menuOf(1305)->menuAction()->associatedObjects().first());
+    QVERIFY(filters);
+    QCOMPARE(filters->title(), QString("Filte&rs"));
+    QStringList titles;
+    for (QAction* a : filters->actions()) titles << (a->menu() ? a->menu()->title() : a->text());
+    QCOMPARE(titles.mid(0, 4), (QStringList{"&Colors", "&Paint", "&Texture", "&Enhance"}));
+    QCOMPARE(menuOf(1810)->title(), QString("&Image"));
+  }
+
+  void aPaletteThatCannotBeSavedSaysWhy() {
+    PaletteWindow* palette = frame->paletteWindow();
+    palette->show();
+    ImageButton* save = nullptr;
+    for (ImageButton* b : palette->findChildren<ImageButton*>())
+      if (b->toolTip() == "Save list" && b->isVisible()) save = b;  // the brushes page's
+    QVERIFY(save);
+    dialogs.saves = {"/no/such/folder/brushes.pal"};
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(messages.shown.size(), size_t(1));
+    QCOMPARE(messages.shown[0].caption, std::string("Error"));
+    QCOMPARE(messages.shown[0].text, std::string(kListSaveFailedText) + "\ncannot write /no/such/folder/brushes.pal");
+    // A save that works says nothing and can be read back.
+    QTemporaryDir dir;
+    dialogs.saves = {dir.filePath("brushes.pal").toStdString()};
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(messages.shown.size(), size_t(1));
+    BrushPalette back;
+    QVERIFY(loadPalette(back, dir.filePath("brushes.pal").toStdString()));
+    QCOMPARE(back.count(), session->palette.count());
+  }
+
+  // Dragging a zoomed canvas uncovers strips narrower than one canvas pixel; each must be
+  // painted whole, or what was there before stays as a streak.
+  void aZoomedCanvasPaintsEveryPixelItIsAskedFor() {
+    Canvas& canvas = session->doc.canvas;
+    for (CanvasPixel& p : canvas.pixels) p = {.red = 0, .green = 90, .blue = 0, .shading = 255};
+    relightAll(canvas);
+    frame->action(1263)->trigger();  // 400%
+    CanvasWidget* c = frame->canvasWidget();
+    QCOMPARE(c->size(), QSize(800, 640));
+    const QRect strips[] = {QRect(401, 0, 2, 640), QRect(0, 3, 800, 1), QRect(0, 0, 403, 639), QRect(797, 637, 3, 3)};
+    for (const QRect& strip : strips) {
+      QImage shown(strip.size(), QImage::Format_RGB32);
+      shown.fill(Qt::magenta);
+      c->render(&shown, QPoint(), QRegion(strip), {});
+      for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+          QVERIFY2((shown.pixel(x, y) & 0xFFFFFF) == canvas.surface.pixel((strip.x() + x) / 4, (strip.y() + y) / 4),
+                   qPrintable(QString("%1,%2 of %3,%4 %5x%6").arg(x).arg(y).arg(strip.x()).arg(strip.y())
+                                  .arg(strip.width()).arg(strip.height())));
+    }
+  }
+
+  // A key held down before a box opened (Enter that closed the message before, still
+  // held, or stuck) repeats into the next box; only a fresh press answers it. Without
+  // this, a second failed hand-over in a row shows its messages for no time at all.
+  void aHeldKeyDoesNotAnswerTheNextMessageBox() {
+    QtMessages boxes(frame.get());
+    // A held key repeats as a release and a press at the same moment, marked as a
+    // repeat or not; a fresh press comes at a moment of its own.
+    quint64 now = 1000;
+    auto repeatOnce = [&now](QWidget* w, Qt::Key key, bool marked) {
+      ++now;
+      QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, QString(), marked);
+      up.setTimestamp(now);
+      QApplication::sendEvent(w, &up);
+      QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString(), marked);
+      down.setTimestamp(now);
+      QApplication::sendEvent(w, &down);
+    };
+    auto pressFresh = [&now](QWidget* w, Qt::Key key) {
+      QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString());
+      down.setTimestamp(now += 100);
+      QApplication::sendEvent(w, &down);
+    };
+    QStringList seen;
+    auto script = [&](Qt::Key key) {
+      QTimer::singleShot(0, [&, key] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        QWidget* target = box->focusWidget() ? box->focusWidget() : box;
+        for (int i = 0; i < 6; ++i) repeatOnce(target, key, i % 2 == 0);
+        QCoreApplication::processEvents();
+        seen << (box->isVisible() ? "open" : "closed");
+        pressFresh(target, key);
+      });
+    };
+    script(Qt::Key_Return);
+    boxes.show(kLoadFailedText, "Error", MessageIcon::Error);
+    script(Qt::Key_Return);
+    boxes.show(kLoadFailedText, "Error", MessageIcon::Error);
+    // A question too: the held key gives no answer, the fresh press the default one.
+    script(Qt::Key_Escape);
+    QCOMPARE(boxes.ask(kSaveChangesText, "Save Changes?", MessageButtons::YesNoCancel, MessageIcon::Warning),
+             Answer::Cancel);
+    QCOMPARE(seen, (QStringList{"open", "open", "open"}));
   }
 };
 

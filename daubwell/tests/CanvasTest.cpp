@@ -153,5 +153,32 @@ TEST(CanvasView, ZoomedCopyTruncatesAtEveryStep) {
   EXPECT_EQ(kZoomItems.back().caption, "400%");
 }
 
+// Every window pixel of an update rectangle is drawn, at every zoom, also when the
+// rectangle is narrower than one canvas pixel or ends inside one.
+TEST(CanvasView, TheCoveringCopyPaintsEveryPixelOfTheUpdateRectangle) {
+  const uint32_t w = 150, h = 101;
+  for (const ZoomItem& z : kZoomItems) {
+    const int ww = zoomedSize(w, z.factor), wh = zoomedSize(h, z.factor);
+    for (int left = 0; left < ww; left += 7)
+      for (int width : {1, 2, 3, 5, 13}) {
+        const IntRect u{left, (left * 3) % wh, std::min(left + width, ww), std::min((left * 3) % wh + width, wh)};
+        const ZoomCopy c = zoomCover(u, z.factor, w, h);
+        EXPECT_LE(c.target.left, u.left) << z.caption << " " << left << "+" << width;
+        EXPECT_LE(c.target.top, u.top) << z.caption;
+        EXPECT_GE(c.target.right, u.right) << z.caption << " " << left << "+" << width;
+        EXPECT_GE(c.target.bottom, u.bottom) << z.caption;
+        EXPECT_GE(c.source.left, 0);
+        EXPECT_LE(c.source.right, int(w));
+        EXPECT_LE(c.source.bottom, int(h));
+        // Whole canvas pixels: the stretch keeps the zoom.
+        EXPECT_EQ(c.target.width(), int(c.source.width() * z.factor)) << z.caption;
+      }
+  }
+  // At 400 % a three-pixel strip inside one canvas pixel is that pixel.
+  const ZoomCopy strip = zoomCover({401, 0, 404, 8}, 4.0, w, h);
+  EXPECT_EQ(strip.source, (IntRect{100, 0, 101, 2}));
+  EXPECT_EQ(strip.target, (IntRect{400, 0, 404, 8}));
+}
+
 }  // namespace
 }  // namespace daubwell

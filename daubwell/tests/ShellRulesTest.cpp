@@ -2,22 +2,24 @@
 
 #include <algorithm>
 
+#include "TestSupport.h"
 #include "app/PaintSession.h"
 #include "app/ShellRules.h"
+#include "tools/ToolTable.h"
 
 using namespace daubwell;
 
 TEST(ShellRules, ToolRefreshTable) {
-  const ToolControls& dropper = toolControls(8);
+  const ToolControls& dropper = toolInfo(8).controls;
   EXPECT_FALSE(dropper.size || dropper.strength || dropper.depth || dropper.shading || dropper.styleTab ||
                dropper.textureTab);
-  EXPECT_EQ(dropper.status, " Click on the canvas to get the color of a pixel");
-  const ToolControls& gel = toolControls(9);
+  EXPECT_EQ(toolInfo(8).status, " Click on the canvas to get the color of a pixel");
+  const ToolControls& gel = toolInfo(9).controls;
   EXPECT_TRUE(gel.depth && gel.textureTab);
   EXPECT_FALSE(gel.styleTab);
-  EXPECT_EQ(toolControls(18).status, " Click on the canvas to move paint with your Finger!");
-  EXPECT_TRUE(toolControls(3).status.empty());
-  EXPECT_TRUE(toolControls(99).status.empty());
+  EXPECT_EQ(toolInfo(18).status, " Click on the canvas to move paint with your Finger!");
+  EXPECT_TRUE(toolInfo(3).status.empty());
+  EXPECT_TRUE(toolInfo(99).status.empty());
 }
 
 TEST(ShellRules, SlidersMapToTheBrushAndBack) {
@@ -87,4 +89,38 @@ TEST(ShellRules, BrushPreviewDabsAtTheCentre) {
   EXPECT_EQ(palette.count(), 13);
   EXPECT_TRUE(std::any_of(palette.slots.begin(), palette.slots.end(),
                           [](const auto& s) { return s.used && s.entry.tool == int(ToolId::Fill); }));
+}
+
+// Exit writes all three files, trying each; a folder that takes none names them all.
+TEST(PaintSession, ListsAndPreferencesThatCannotBeSavedNameEveryFile) {
+  test::TempDir dir;
+  PaintSession s;
+  s.palette = starterPalette();
+  const std::string folder = dir.file("missing") + "/";
+  const Status failed = s.saveListsAndPreferences(folder);
+  ASSERT_FALSE(failed.ok());
+  for (const char* name : {"palette.dat", "strokes.dat", "prefs.dat"})
+    EXPECT_NE(failed.error().find(folder + name), std::string::npos) << failed.error();
+  // Written where they can be, and read back at the next start.
+  ASSERT_TRUE(s.saveListsAndPreferences(dir.file("")).ok());
+  PaintSession next;
+  next.loadListsAndPreferences(dir.file(""));
+  EXPECT_EQ(next.palette.count(), s.palette.count());
+  EXPECT_EQ(next.brush().size, 30);
+  EXPECT_EQ(next.brush().tool, s.palette.slots[0].entry.tool);
+}
+
+// Space lends the Hand Tool once, and only a release after a press gives the tool back.
+TEST(PaintSession, TheHandIsLentWhileSpaceIsHeld) {
+  PaintSession s;
+  s.chooseTool(int(ToolId::Knife));
+  EXPECT_FALSE(s.letGoOfHand());
+  EXPECT_TRUE(s.holdHand());
+  EXPECT_EQ(s.brush().tool, int(ToolId::Hand));
+  EXPECT_EQ(s.engine.stroke.working.tool, int(ToolId::Hand));
+  EXPECT_FALSE(s.holdHand());  // a second press changes nothing
+  EXPECT_TRUE(s.letGoOfHand());
+  EXPECT_EQ(s.brush().tool, int(ToolId::Knife));
+  EXPECT_FALSE(s.letGoOfHand());
+  EXPECT_EQ(s.brush().tool, int(ToolId::Knife));
 }

@@ -67,6 +67,12 @@ check "fade size dynamics" 0 "$(status "$CLI" paint "$work/blank.dwp" "$work/fad
 check "unknown dynamics key" 2 "$(status "$CLI" paint "$work/blank.dwp" - --tool 0 --dynamics wobble=1 --stroke 1,1)"
 check "paint needs a stroke" 2 "$(status "$CLI" paint "$work/blank.dwp" - --tool 0)"
 check "tool out of range" 2 "$(status "$CLI" paint "$work/blank.dwp" - --tool 19 --stroke 1,1)"
+check "a tool by its name paints as by its number" \
+  "$("$CLI" paint "$work/blank.dwp" - --tool 17 --color 304050 --size 6 --depth 3 --seed 4 --stroke 20,15:2 24,15 --print 22,15)" \
+  "$("$CLI" paint "$work/blank.dwp" - --tool knife --color 304050 --size 6 --depth 3 --seed 4 --stroke 20,15:2 24,15 --print 22,15)"
+check "an unknown tool name" 2 "$(status "$CLI" paint "$work/blank.dwp" - --tool trowel --stroke 1,1)"
+check "the help lists the tools" "  17	knife	Knife" "$("$CLI" --help | grep -P '^  17\t')"
+check "the help lists the effects" yes "$("$CLI" --help | grep -q ' defenestrate ' && echo yes || echo no)"
 
 # Effects.
 check "solarize" "0 0 177 88 0" \

@@ -1,8 +1,6 @@
 #pragma once
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 namespace daubwell {
 
@@ -26,12 +24,7 @@ enum class ToolId : int32_t {
   Finger = 18,
 };
 
-inline constexpr int kToolCount = 19;  // ids 0..18; 3 and 4 do nothing
-
-// Caption of each tool id ("" for the two unused ids).
-inline constexpr std::array<std::string_view, kToolCount> kToolCaptions{
-    "Tube Paint", "Paint Brush", "Eraser", "", "", "Spray Paint", "Sponge", "Fill", "Eye Dropper", "Gel Brush",
-    "Brighten", "Darken", "Hand Tool", "Shine", "Matte", "Raise", "Lower", "Knife", "Finger"};
+inline constexpr int kToolCount = 19;  // ids 0..18; 3 and 4 do nothing (what each tool is: ToolTable.h)
 
 // The current brush; also the record stored in palette files.
 struct Brush {

@@ -60,7 +60,7 @@ void PaintEngine::moveStroke(float dx, float dy) {
         std::clamp(truncInt((1.0f - dynamics.oscillateAmount * 0.01f * q) * stroke.working.size), 1, 100);
     changed = true;
   }
-  if (dist == 0.0f && brush.tool != int32_t(ToolId::Spray) && brush.tool != int32_t(ToolId::Knife)) {
+  if (dist == 0.0f && !toolInfo(brush.tool).keepsStrengthWhenStill) {
     stroke.working.strength = 0.0f;
     changed = true;
   }
@@ -80,7 +80,7 @@ void PaintEngine::press(Document& doc, int x, int y) {
     offsets.textureX = float(random_.next() % 256);
     offsets.textureY = float(random_.next() % 256);
   }
-  if (brush.tool != int32_t(ToolId::Hand) && brush.tool != int32_t(ToolId::EyeDropper)) doc.pushUndo();
+  if (toolInfo(brush.tool).recordsUndo) doc.pushUndo();
   buttonDown_ = true;
   cursorX_ = x;
   cursorY_ = y;
@@ -110,24 +110,16 @@ void PaintEngine::dab(float x, float y, Canvas& canvas, double zoom) {
     x = float(truncInt(x / zoom));
     y = float(truncInt(y / zoom));
   }
-  const DabRule rule = dabRuleFor(stroke.working.tool);
-  if (!rule) return;
+  const ToolInfo& tool = toolInfo(stroke.working.tool);
+  if (!tool.dab) return;
   // Sizes above 100, which no slider gives, dab as 100: the footprint holds no more.
   Dab d{canvas, *this, stroke.working, int(x), int(y), std::clamp(stroke.working.size, 1, 100)};
   // Fill may reach every row; every other rule stays inside its square.
-  if (stroke.working.tool == int32_t(ToolId::Fill))
+  if (tool.writesAnywhere)
     canvas.aboutToWriteAll();
   else if (d.y + d.size >= 0)
     canvas.aboutToWrite(uint32_t(std::max(d.y - d.size - 1, 0)), uint32_t(d.y + d.size + 2));
-  rule(d);
-}
-
-DabRule dabRuleFor(int32_t tool) {
-  static constexpr DabRule kRules[kToolCount] = {
-      tubeDab,     brushDab, eraserDab, nullptr,   nullptr,   sprayDab,  spongeDab,
-      fillDab,     eyeDropperDab, gelDab, brightenDab, darkenDab, handDab,  shineDab,
-      matteDab,    raiseDab, lowerDab,  knifeDab,  fingerDab};
-  return tool >= 0 && tool < kToolCount ? kRules[tool] : nullptr;
+  tool.dab(d);
 }
 
 }  // namespace daubwell

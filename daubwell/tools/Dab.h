@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "BrushEngine.h"
+#include "ToolTable.h"
 #include "canvas/Lighting.h"
 #include "canvas/Truncate.h"
 
@@ -48,12 +49,7 @@ struct Dab {
   void relight() { relightRect(canvas, x - size, y - size, x + size, y + size); }
 };
 
-using DabRule = void (*)(Dab&);
-
-// The routine of each tool; tools without one (3, 4, unknown ids) do nothing.
-DabRule dabRuleFor(int32_t tool);
-
-// The rules, by family.
+// The rules, by family; ToolTable.cpp gives each tool its own.
 void tubeDab(Dab&);
 void brushDab(Dab&);
 void knifeDab(Dab&);
