@@ -97,6 +97,10 @@ void TKVXEditSession::StepHistory(bool forward) {
   GridEditBegin();
   forward ? History.Redo() : History.Undo();
   GridEditEnd();
+  if (History.Restored(TSnapshotKind::Included)) {
+    Included.NeedsRedraw = true;
+    RedrawIncluded();
+  }
   if (uv_) uv_->Redraw();
   UpdateSelectionDisplay();
   observer_->OverlayChanged();

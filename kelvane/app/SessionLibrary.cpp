@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "../raster/PictureFormats.h"
+#include "../texlib/TexLibRoots.h"
 #include "DocumentCommands.h"
 
 namespace kelvane {
@@ -21,8 +24,13 @@ void ApplyLibraryTexture(TKVXEditSession& doc, const TLibraryTextureRef& ref) {
 bool DropLibraryTexture(TKVXEditSession& doc, const TLibraryTextureRef& ref, double viewX, double viewY) {
   if (doc.Busy() || doc.CurrentIndex() < 0) return false;
   ChooseLibraryTexture(doc, ref);
-  // Included pictures are placed by their own editor, not draped.
-  if (doc.Mode() == TWindowMode::Included) return false;
+  if (doc.Mode() == TWindowMode::Included) {
+    // Included pictures are not draped: the texture becomes the picture under the point.
+    const TPointD p = doc.View.ViewToBitmap(viewX, viewY);
+    if (!doc.DropIncludedPicture(IncludedPicturePath(ref), p.X, p.Y)) return false;
+    if (doc.Options().AutoRender) RunDocumentCommand(doc, "AMultiSelect");
+    return true;
+  }
   if (doc.SelectedCount() == 1) {
     const TPointD p = doc.View.ViewToBitmap(viewX, viewY);
     doc.PickAt(p.X, p.Y, false, false);
@@ -30,6 +38,36 @@ bool DropLibraryTexture(TKVXEditSession& doc, const TLibraryTextureRef& ref, dou
   RunDocumentCommand(doc, "ASetTexureFromLib");
   if (doc.Options().AutoRender) RunDocumentCommand(doc, "AMultiSelect");
   return true;
+}
+
+namespace {
+
+// "<library>#<index>": the library's file name (no folders) and the texture's position.
+std::optional<std::pair<std::string, int32_t>> LibraryPictureName(const std::string& path) {
+  const size_t hash = path.rfind('#');
+  if (hash == std::string::npos || hash == 0 || path.size() - hash < 2 || path.size() - hash > 10) return std::nullopt;
+  const std::string name = path.substr(0, hash);
+  if (name.find_first_of("/\\") != std::string::npos) return std::nullopt;
+  int32_t index = 0;
+  for (size_t i = hash + 1; i < path.size(); ++i) {
+    if (path[i] < '0' || path[i] > '9') return std::nullopt;
+    index = index * 10 + (path[i] - '0');
+  }
+  return std::pair{name, index};
+}
+
+}  // namespace
+
+std::string IncludedPicturePath(const TLibraryTextureRef& ref) {
+  if (!ref.FromLibrary) return ref.TexturePath;
+  return ref.LibraryName + "#" + std::to_string(ref.Index);
+}
+
+Result<TBitmap32> LoadIncludedPicture(const std::string& path) {
+  std::error_code ec;
+  if (auto library = LibraryPictureName(path); library && !fs::exists(path, ec))
+    return FetchLibraryTexture(library->first, library->second);
+  return LoadPicture(path);
 }
 
 // ---- the editor

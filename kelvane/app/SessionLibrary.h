@@ -17,8 +17,17 @@ void ApplyLibraryTexture(TKVXEditSession& doc, const TLibraryTextureRef& ref);
 // A thumbnail dropped on the image view at a point in view pixels. With exactly one
 // object selected the object under the point becomes current first; the texture is
 // applied and, with "Auto Render After Drag&&Drop", the selected objects are filled. In
-// included-objects mode nothing is draped. False when the document could not take it.
+// included-objects mode nothing is draped: the included object under the point takes
+// the texture as its picture (a new one is placed there when none is), then the fill
+// runs as after any drop. False when the document could not take it.
 bool DropLibraryTexture(TKVXEditSession& doc, const TLibraryTextureRef& ref, double viewX, double viewY);
+
+// The picture an included object keeps for a library texture: a folder's or a list's
+// texture is its file; a texture inside a library file is named "<library>#<index>".
+std::string IncludedPicturePath(const TLibraryTextureRef& ref);
+// Reads an included object's picture: a picture file, or a library's texture named as
+// above (when no file has that name).
+Result<TBitmap32> LoadIncludedPicture(const std::string& path);
 
 inline constexpr const char* kTextureLibraryFilter = "Texture Library (*.kvt)|*.kvt";
 

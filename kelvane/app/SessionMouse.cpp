@@ -53,6 +53,9 @@ void TKVXEditSession::MouseDown(const TMouse& m) {
       const TPointD b = View.ViewToBitmap(m.X, m.Y);
       Included.HandleSize = 4 / std::max(View.Scale(), 1e-6);
       Included.MouseDown(b.X, b.Y);
+      // What a move or a resize is undone to (the entry under the press already chosen).
+      includedBefore_ = Included.Grab() == TBandGrab::None ? std::vector<uint8_t>{}
+                                                           : History.Snapshot(TSnapshotKind::Included);
       observer_->OverlayChanged();
       return;
     }
@@ -181,7 +184,13 @@ void TKVXEditSession::MouseUp(const TMouse& m) {
       handDragging_ = false;
       return;
     case TWindowMode::Included:
-      if (Included.MouseUp()) IncludedEdited();
+      if (Included.MouseUp()) {
+        if (includedBefore_.empty())
+          IncludedEdited();
+        else
+          IncludedChanged(includedBefore_);
+      }
+      includedBefore_.clear();
       observer_->OverlayChanged();
       return;
     case TWindowMode::Selection:

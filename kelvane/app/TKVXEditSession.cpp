@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "../project/TCashMarager.h"
+#include "SessionLibrary.h"
 
 namespace kelvane {
 
@@ -29,6 +30,8 @@ TKVXEditSession::TKVXEditSession(const TServices& services, TKVXOptions& options
   Layer.Recorder = &History;
   Layer.DividePrompt = services.DivideGrid;
   Included.List = &Doc.Included;
+  Included.PictureLoader = LoadIncludedPicture;
+  History.SetIncluded(&Doc.Included);
 }
 
 TKVXEditSession::~TKVXEditSession() {

@@ -215,6 +215,9 @@ public:
   TICNObjectEditorLayer Included;
   // A picture placed at an image point (a drop); false, saying why, when unreadable.
   bool PlaceIncludedPicture(const std::string& path, double bitmapX, double bitmapY);
+  // A texture dropped at an image point: the entry under the point takes it as its
+  // picture; elsewhere it is placed there as a new entry.
+  bool DropIncludedPicture(const std::string& path, double bitmapX, double bitmapY);
   // "Load Image...": the selected entry's picture, or a new entry at the view's centre.
   void LoadIncludedImage();
   void LoadIncludedAlpha();
@@ -317,6 +320,9 @@ private:
 
   void UVEdited(bool changed);
   void IncludedEdited();
+  // An edit of the included objects that changed them, given the history's snapshot
+  // of them from before it: recorded, drawn, the document modified.
+  void IncludedChanged(const std::vector<uint8_t>& before);
 
   TServices services_;
   TKVXOptions& options_;
@@ -351,6 +357,13 @@ private:
   TPointD handLast_;
 
   std::unique_ptr<TuveditorLayer> uv_;
+
+  // The included objects before the rubber band took hold of one; the entry and fields
+  // the last "Params" change wrote and the history's serial after it (a slider's run of
+  // changes to one field is one step).
+  std::vector<uint8_t> includedBefore_;
+  uint64_t includedStep_ = 0;
+  uint64_t includedSerial_ = 0;
 
   TByteMap displayMask_;
   TBitmap32 selectionLayer_;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../raster/ParallelRows.h"
@@ -101,9 +102,28 @@ public:
     Accumulated,  // the same with an accumulation buffer
   };
 
+  // The tile size a target of this size is drawn with: as few tiles as the largest side
+  // allows, all of about the same size, so that no tile is mostly outside the target.
+  static std::pair<int, int> TileSize(int targetWidth, int targetHeight) {
+    auto side = [](int v) {
+      const int tiles = (v + kTileSide - 1) / kTileSide;
+      return tiles > 1 ? (v + tiles - 1) / tiles : v;
+    };
+    return {side(targetWidth), side(targetHeight)};
+  }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  // Draws with this context again (another context may have been current since).
+  bool MakeCurrent() {
+    if (!ctx_ || !OSMesaMakeCurrent(ctx_, buffer_.data(), GL_UNSIGNED_BYTE, width_, height_)) return false;
+    OSMesaPixelStore(OSMESA_Y_UP, topDown_ ? 0 : 1);
+    glViewport(0, 0, width_, height_);
+    return true;
+  }
+
   Status Create(int targetWidth, int targetHeight, Kind kind) {
-    width_ = std::min(targetWidth, kTileSide);
-    height_ = std::min(targetHeight, kTileSide);
+    std::tie(width_, height_) = TileSize(targetWidth, targetHeight);
     topDown_ = kind != Flat;
     const bool accumulation = kind == Accumulated;
     const int attribs[] = {OSMESA_FORMAT,     OSMESA_BGRA, OSMESA_DEPTH_BITS, kind == Flat ? 0 : 32,
@@ -402,6 +422,63 @@ Status RenderFlat(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& tar
     glCallList(cells.list);
   }, coverage, [&](const double*) { DrawFootprint(cells.list, c, false); });
   if (progress) progress->End();
+  return Ok{};
+}
+
+// The kept context and texture, and what the texture was loaded from.
+struct TFlatRenderer::TState {
+  TOffscreenGL gl;
+  GLuint texture = 0;
+  uint64_t key = 0;
+  TTextureSampling sampling = TTextureSampling::Linear;
+  TColor32 plain = 0;  // the colour an empty texture was loaded as
+};
+
+TFlatRenderer::TFlatRenderer() = default;
+TFlatRenderer::~TFlatRenderer() = default;
+TFlatRenderer::TFlatRenderer(const TFlatRenderer&) {}
+TFlatRenderer& TFlatRenderer::operator=(const TFlatRenderer& other) {
+  if (this != &other) Release();
+  return *this;
+}
+
+void TFlatRenderer::Release() { state_.reset(); }  // the context takes its texture with it
+
+Status TFlatRenderer::Render(const TMapGrid& grid, const TBitmap32& texture, uint64_t textureKey, TBitmap32& target,
+                             const TTexturePlacement& place, TColor32 c, const TRenderOptions& options) {
+  if (target.Empty()) return Ok{};
+  const auto [tileW, tileH] = TOffscreenGL::TileSize(target.Width(), target.Height());
+  if (state_ && (state_->gl.Width() != tileW || state_->gl.Height() != tileH || !state_->gl.MakeCurrent()))
+    state_.reset();
+  if (!state_) {
+    auto fresh = std::make_unique<TState>();
+    if (Status s = fresh->gl.Create(target.Width(), target.Height(), TOffscreenGL::Flat); !s) return s;
+    state_ = std::move(fresh);
+  }
+  TState& st = *state_;
+  glEnable(GL_TEXTURE_2D);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  SetClearColor(c, 1.0f);
+  const TColor32 plain = texture.Empty() ? c | 0xFF000000u : 0;
+  if (!st.texture || st.key != textureKey || st.sampling != options.Sampling || st.plain != plain) {
+    if (st.texture) glDeleteTextures(1, &st.texture);
+    st.texture = UploadTexture(texture, c, options.Sampling);
+    st.key = textureKey;
+    st.sampling = options.Sampling;
+    st.plain = plain;
+    if (!st.texture) return fail("OpenGL: the texture could not be loaded");
+  }
+  glBindTexture(GL_TEXTURE_2D, st.texture);
+  const GLuint list = CompileCells(grid, true, &place, nullptr, nullptr, true, options.ProjectiveCells);
+  st.gl.ForEachTile(target, {0, 0, target.Width(), target.Height()}, [&](const double* m) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(m);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glCallList(list);
+  });
+  glDeleteLists(list, 1);
   return Ok{};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <utility>
 #include <vector>
@@ -58,6 +59,28 @@ TViewport PerspectiveViewport(int width, int height);
 Status RenderFlat(const TMapGrid& grid, const TBitmap32& texture, TBitmap32& target, const TTexturePlacement& place,
                   TColor32 c, const TRenderOptions& options, TProgress* progress = nullptr,
                   TByteMap* coverage = nullptr);
+// RenderFlat for pictures drawn again and again, as the texture preview is on every mouse
+// move: the offscreen context and the loaded texture are kept from one render to the
+// next, the texture while the same texture key is given. The pixels are RenderFlat's.
+// Copies start without a context of their own.
+class TFlatRenderer {
+public:
+  TFlatRenderer();
+  ~TFlatRenderer();
+  TFlatRenderer(const TFlatRenderer&);
+  TFlatRenderer& operator=(const TFlatRenderer&);
+
+  // `textureKey` names the texture's contents: a new key loads it again.
+  Status Render(const TMapGrid& grid, const TBitmap32& texture, uint64_t textureKey, TBitmap32& target,
+                const TTexturePlacement& place, TColor32 c, const TRenderOptions& options);
+  // Lets go of the context and the texture.
+  void Release();
+
+private:
+  struct TState;
+  std::unique_ptr<TState> state_;
+};
+
 // Scene objects: each cell is the triangle TopLeft, TopRight, BottomRight in camera
 // space, seen through a perspective camera of vertical field of view `fieldOfView`
 // (radians) at the origin looking down -Z.

@@ -48,9 +48,13 @@ const TIncObj* TICNObjectEditorLayer::Selected() const {
   return const_cast<TICNObjectEditorLayer*>(this)->Selected();
 }
 
+Result<TBitmap32> TICNObjectEditorLayer::Read(const std::string& path) const {
+  return PictureLoader ? PictureLoader(path) : LoadPicture(path);
+}
+
 Result<size_t> TICNObjectEditorLayer::PlacePicture(const std::string& path, int x, int y) {
   if (!List) return fail("There is no list of included objects");
-  auto picture = LoadPicture(path);
+  auto picture = Read(path);
   if (!picture) return fail(picture.error());
   const size_t i = List->AddIncludedObject({x, y, x + kIncObjDropSide, y + kIncObjDropSide});
   (*List)[i].PicturePath = path;
@@ -154,7 +158,7 @@ bool TICNObjectEditorLayer::SetSelectedParams(const TIncObjParams& p) {
 Status TICNObjectEditorLayer::LoadImage(const std::string& path) {
   TIncObj* e = Selected();
   if (!e) return fail("No included object is selected");
-  if (auto picture = LoadPicture(path); !picture) return fail(picture.error());
+  if (auto picture = Read(path); !picture) return fail(picture.error());
   e->PicturePath = path;
   e->Picture.reset();  // loaded again, with its alpha, at the next drawing
   NeedsRedraw = true;
@@ -164,7 +168,7 @@ Status TICNObjectEditorLayer::LoadImage(const std::string& path) {
 Status TICNObjectEditorLayer::LoadAlpha(const std::string& path) {
   TIncObj* e = Selected();
   if (!e) return fail("No included object is selected");
-  if (auto picture = LoadPicture(path); !picture) return fail(picture.error());
+  if (auto picture = Read(path); !picture) return fail(picture.error());
   e->AlphaPath = path;
   e->Picture.reset();
   NeedsRedraw = true;
@@ -196,7 +200,7 @@ Status TICNObjectEditorLayer::Redraw() {
     Bitmap.Clear(0);
     return Ok{};
   }
-  return List->DrawIncludedObjects(Bitmap);
+  return List->DrawIncludedObjects(Bitmap, PictureLoader);
 }
 
 }  // namespace kelvane

@@ -39,6 +39,8 @@ public:
   bool NeedsRedraw = true;
   // Half the side of a sizing handle in image pixels (the window sets it from the zoom).
   double HandleSize = 4;
+  // How entries' pictures are read; picture files when not set.
+  TIncObjPictureLoader PictureLoader;
 
   void SetImageSize(int width, int height);
 
@@ -71,6 +73,7 @@ public:
   Status Redraw();
 
 private:
+  Result<TBitmap32> Read(const std::string& path) const;
   TIncObj* Selected();
   const TIncObj* Selected() const;
   TBandGrab HandleAt(const TIncObj& e, double x, double y) const;

@@ -114,15 +114,16 @@ Result<size_t> TIncObjList::ReadIncludedList(std::span<const uint8_t> bytes) {
   return in.offset();
 }
 
-Status TIncObjList::DrawIncludedObjects(TBitmap32& layer) {
+Status TIncObjList::DrawIncludedObjects(TBitmap32& layer, const TIncObjPictureLoader& load) {
+  auto read = [&](const std::string& path) { return load ? load(path) : LoadPicture(path); };
   layer.Clear(0);
   for (size_t i = 0; i < entries_.size(); ++i) {
     TIncObj& e = entries_[i];
     if (!e.Picture || e.Picture->Empty()) {
-      auto pic = LoadPicture(e.PicturePath);
+      auto pic = read(e.PicturePath);
       if (!pic) return fail(pic.error());
       if (!e.AlphaPath.empty()) {
-        auto alpha = LoadPicture(e.AlphaPath);
+        auto alpha = read(e.AlphaPath);
         if (!alpha) return fail(alpha.error());
         pic.value() = pic->Resampled(alpha->Width(), alpha->Height());
         TColor32* d = pic->Bits();

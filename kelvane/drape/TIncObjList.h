@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -24,6 +25,9 @@ struct TIncObj {
 
 inline constexpr size_t kIncObjRecordSize = 591;
 
+// Reads the picture an entry names (a picture file unless the caller knows other names).
+using TIncObjPictureLoader = std::function<Result<TBitmap32>(const std::string&)>;
+
 class TIncObjList {
 public:
   // A new entry over the rectangle (image pixels); it becomes the selected entry.
@@ -35,6 +39,8 @@ public:
   TIncObj& operator[](size_t i) { return entries_[i]; }
   const TIncObj& operator[](size_t i) const { return entries_[i]; }
   int Selected() const { return selected_; }
+  // Selects an entry; -1, or an index past the end, selects none.
+  void Select(int index) { selected_ = index >= 0 && size_t(index) < entries_.size() ? index : -1; }
 
   // Drawing rectangle; resets the entry's hot spot to (0, 0).
   TRect EntryRect(size_t index);
@@ -51,7 +57,8 @@ public:
   // Clears `layer` to 0 and draws every entry's picture (loaded on first use, alpha
   // applied, balance table of its adjustments, stretched, blended at its opacity).
   // Stops at the first picture that cannot be loaded; entries before it stay drawn.
-  Status DrawIncludedObjects(TBitmap32& layer);
+  // Pictures and alpha pictures are read with `load`, picture files without one.
+  Status DrawIncludedObjects(TBitmap32& layer, const TIncObjPictureLoader& load = {});
 
 private:
   std::vector<TIncObj> entries_;

@@ -104,6 +104,7 @@ Status TKVXLayer::RenderVisible(TBitmap32& target, TColor32 color, const TKVXPar
       }
     }
     previewKey_ = key;
+    ++previewSerial_;
   }
   const TTexturePlacement place = PlacementOf(param);
 
@@ -133,7 +134,7 @@ Status TKVXLayer::RenderVisible(TBitmap32& target, TColor32 color, const TKVXPar
     n.X = float(ax * n.X + bx);
     n.Y = float(ay * n.Y + by);
   }
-  return RenderFlat(visible, previewTexture_, target, place, color, Options);
+  return previewRenderer_.Render(visible, previewTexture_, previewSerial_, target, place, color, Options);
 }
 
 Status TKVXLayer::SaveGridFile(const std::string& path) const {

@@ -207,6 +207,10 @@ private:
   };
   mutable TBitmap32 previewTexture_;
   mutable TPreviewKey previewKey_;
+  // The preview's rasteriser keeps its context and texture from one move to the next;
+  // the serial names the preview texture it was given.
+  mutable TFlatRenderer previewRenderer_;
+  mutable uint64_t previewSerial_ = 0;
   uint64_t textureGeneration_ = 0;
 };
 

@@ -270,11 +270,53 @@ TEST(RenderFlat, UncoveredPixelsTakeTheColourAndTheEarlierCellWinsOverlaps) {
 TEST(RenderFlat, LargeTargetsAreDrawnTileByTileWithoutSeams) {
   TBitmap32 target(2100, 1500, 0);
   ASSERT_TRUE(RenderFlat(OneCell(), Quadrants(), target, {}, 0, {TTextureSampling::Nearest, -1, false}));
-  // The texel edges at x = 1050 and y = 750 do not fall on the tile edges at 1024.
-  for (int x : {0, 1023, 1024, 1049}) EXPECT_EQ(target.Pixel(x, 1023), Color32(0, 0, 255)) << x;
+  // Three tiles across (edges at x = 700 and 1400), two down (edge at y = 750): the
+  // texel edge at x = 1050 falls inside a tile, the one at y = 750 on a tile edge.
+  for (int x : {0, 699, 700, 1023, 1024, 1049}) EXPECT_EQ(target.Pixel(x, 1023), Color32(0, 0, 255)) << x;
+  for (int x : {1399, 1400}) EXPECT_EQ(target.Pixel(x, 749), Color32(0, 255, 0)) << x;
+  for (int x : {699, 700}) EXPECT_EQ(target.Pixel(x, 749), Color32(255, 0, 0)) << x;
   for (int x : {1050, 2047, 2048, 2099}) EXPECT_EQ(target.Pixel(x, 1024), Color32(255, 255, 255)) << x;
   for (int y : {0, 749}) EXPECT_EQ(target.Pixel(2099, y), Color32(0, 255, 0)) << y;
   EXPECT_EQ(target.Pixel(2099, 750), Color32(255, 255, 255));
+}
+
+TEST(FlatRenderer, KeepsItsContextAndTextureAndGivesRenderFlatsPixels) {
+  // A bent 3 x 2 lattice over a texture of distinct texels, tiled and turned.
+  TMapGrid g;
+  DivideRect(g, 0, 0, 90, 60, 90, 60, 3, 2);
+  g.Nodes[5].X += 0.2f;
+  g.Nodes[5].Y -= 0.15f;
+  TBitmap32 texture(16, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 16; ++x) texture.SetPixel(x, y, Color32(uint8_t(x * 16), uint8_t(y * 32), uint8_t(x * y)));
+  const TTexturePlacement place{15, 0.1f, 0, 2, 1.5f};
+  const TRenderOptions linear{TTextureSampling::Linear, -1, false};
+  TFlatRenderer renderer;
+  auto expectSame = [&](const char* what, const TBitmap32& t, uint64_t key, int w, int h, TColor32 c,
+                        const TRenderOptions& options) {
+    SCOPED_TRACE(what);
+    TBitmap32 fast(w, h, 0), reference(w, h, 0);
+    ASSERT_TRUE(renderer.Render(g, t, key, fast, place, c, options));
+    ASSERT_TRUE(RenderFlat(g, t, reference, place, c, options));
+    EXPECT_TRUE(std::equal(fast.Bits(), fast.Bits() + size_t(w) * h, reference.Bits()));
+  };
+  expectSame("first render", texture, 1, 90, 60, 0xFF102030u, linear);
+  // The grid moves and RenderFlat's own context has come and gone in between.
+  g.Nodes[6].X -= 0.3f;
+  expectSame("moved grid", texture, 1, 90, 60, 0xFF102030u, linear);
+  expectSame("other sampling", texture, 1, 90, 60, 0xFF102030u, {TTextureSampling::Smooth, -1, false});
+  TBitmap32 other = texture;
+  other.Clear(0xFF00FF00u);
+  expectSame("a new texture under a new key", other, 2, 90, 60, 0xFF102030u, linear);
+  expectSame("no texture: the colour", TBitmap32(), 3, 90, 60, 0xFF804020u, linear);
+  expectSame("no texture, another colour", TBitmap32(), 3, 90, 60, 0xFF2040A0u, linear);
+  expectSame("a target of two tiles", texture, 4, 1100, 40, 0xFF102030u, linear);
+  expectSame("back to a small one", texture, 4, 30, 20, 0xFF102030u, linear);
+  // Under the same key the kept texture is drawn: the key is the caller's promise.
+  TBitmap32 kept(30, 20, 0), fresh(30, 20, 0);
+  ASSERT_TRUE(renderer.Render(g, other, 4, kept, place, 0, linear));
+  ASSERT_TRUE(RenderFlat(g, texture, fresh, place, 0, linear));
+  EXPECT_TRUE(std::equal(kept.Bits(), kept.Bits() + 600, fresh.Bits()));
 }
 
 TEST(RenderPerspective, CameraSpaceYPointsUpOnTheTarget) {

@@ -1,5 +1,6 @@
 // The grid panel and the texture windows offscreen, on a real main window.
 #include <QDoubleSpinBox>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -193,6 +194,36 @@ private Q_SLOTS:
     QVERIFY(Doc().Modified());
     uv->close();
     QVERIFY(!Doc().UVEditor());
+  }
+
+  void theObjectListMenuOpensTheUVEditorOnItsRow() {
+    QVERIFY(frame->OpenFile(Picture("room.png")));
+    world.prompt.answers.push_back(std::string("Other"));
+    Form()->RunCommand("ASaveSelection");
+    QCOMPARE(Doc().CurrentIndex(), 1);
+    QMenu menu;
+    Form()->FillListMenu(menu, 0);
+    QStringList captions;
+    QAction* uv = nullptr;
+    for (QAction* a : menu.actions()) {
+      if (a->isSeparator()) continue;
+      captions << a->text();
+      if (a->text() == "UV Editor") uv = a;
+    }
+    QCOMPARE(captions, QStringList({"New Object", "Merge Selected", "Delete Object", "Copy Color", "Paste Color",
+                                    "Copy Texture", "Paste Texture", "UV Editor", "Get Anti-aliased Mask",
+                                    "Group By Submaterial"}));
+    QVERIFY(uv->isEnabled());
+    uv->trigger();
+    // The row the menu was opened on became current, and the editor shows its grid.
+    QCOMPARE(Doc().CurrentIndex(), 0);
+    QVERIFY(Form()->ObjectList()->item(0)->isSelected());
+    QVERIFY(!Form()->ObjectList()->item(1)->isSelected());
+    QVERIFY(Form()->UVEditor());
+    QVERIFY(Form()->UVEditor()->isVisible());
+    QVERIFY(Doc().UVEditor());
+    QCOMPARE(Doc().UVEditor()->Grid, &Doc().Doc.GetObjectView(0).Grid);
+    Form()->UVEditor()->close();
   }
 
   void theTexBrushModeShowsTheParamsWindow() {

@@ -69,6 +69,91 @@ TEST_F(HistoryFixture, ChangingTheCurrentObjectDropsTheSnapshots) {
   for (int s = 0; s < THistory::kSlots; ++s) EXPECT_FALSE(history.HasSnapshot(s));
 }
 
+TEST_F(HistoryFixture, EditsOfDifferentKindsUndoAndRedoEachTheirOwn) {
+  int cw = 0, ch = 0;
+  BuildLattice(grid, 30, 30, cw, ch);
+  const TMapGrid start = grid;
+  edit(5);
+  history.RecordBefore(TSnapshotKind::Grid);
+  TranslateNodes(grid, 0.5, 0);
+  history.RecordAfter(TSnapshotKind::Grid);
+  const TMapGrid moved = grid;
+  edit(9);
+
+  ASSERT_TRUE(history.Undo());
+  EXPECT_EQ(mask.Value(0, 0), 5);
+  EXPECT_TRUE(history.Restored(TSnapshotKind::Mask));
+  ASSERT_TRUE(history.Undo());
+  EXPECT_EQ(grid, start);
+  EXPECT_EQ(mask.Value(0, 0), 5) << "undoing the grid leaves the mask";
+  ASSERT_TRUE(history.Undo());
+  EXPECT_EQ(mask.Value(0, 0), 0);
+  // Each Redo gives back the state after the edit it redoes, whatever came next.
+  ASSERT_TRUE(history.Redo());
+  EXPECT_EQ(mask.Value(0, 0), 5);
+  EXPECT_EQ(grid, start);
+  ASSERT_TRUE(history.Redo());
+  EXPECT_EQ(grid, moved);
+  EXPECT_TRUE(history.Restored(TSnapshotKind::Grid));
+  ASSERT_TRUE(history.Redo());
+  EXPECT_EQ(mask.Value(0, 0), 9);
+  EXPECT_FALSE(history.Redo());
+}
+
+TEST_F(HistoryFixture, AnEditAfterUndoDropsTheStepsAhead) {
+  edit(5);
+  edit(6);
+  ASSERT_TRUE(history.Undo());
+  edit(7);
+  ASSERT_TRUE(history.Undo());
+  EXPECT_EQ(mask.Value(0, 0), 5);
+  ASSERT_TRUE(history.Redo());
+  EXPECT_EQ(mask.Value(0, 0), 7);
+  EXPECT_FALSE(history.Redo()) << "the undone edit 6 is gone";
+  EXPECT_EQ(mask.Value(0, 0), 7);
+}
+
+TEST_F(HistoryFixture, IncludedObjectsComeBackWithTheirSelectionAndLoadedPictures) {
+  TIncObjList list;
+  history.SetIncluded(&list);
+  list.AddIncludedObject({0, 0, 10, 10});
+  list[0].PicturePath = "a.png";
+  list[0].Picture = std::make_shared<TBitmap32>(2, 2, 0xFF112233u);
+  list.AddIncludedObject({20, 0, 30, 10});
+  list[1].PicturePath = "b.png";
+  list.Select(0);
+  const std::shared_ptr<TBitmap32> picture = list[0].Picture;
+
+  const std::vector<uint8_t> before = history.Snapshot(TSnapshotKind::Included);
+  list[0].Left = 50;
+  list.Delete(1);
+  history.RecordBefore(TSnapshotKind::Included, before);
+  history.RecordAfter(TSnapshotKind::Included);
+
+  ASSERT_TRUE(history.Undo());
+  EXPECT_TRUE(history.Restored(TSnapshotKind::Included));
+  ASSERT_EQ(list.Count(), 2u);
+  EXPECT_EQ(list[0].Left, 0);
+  EXPECT_EQ(list[1].PicturePath, "b.png");
+  EXPECT_EQ(list.Selected(), 0);
+  EXPECT_EQ(list[0].Picture, picture) << "the same file is not read again";
+  EXPECT_FALSE(list[1].Picture);
+  ASSERT_TRUE(history.Redo());
+  ASSERT_EQ(list.Count(), 1u);
+  EXPECT_EQ(list[0].Left, 50);
+  EXPECT_EQ(list.Selected(), -1);
+  // The included objects are the document's: they are still recorded and restored
+  // after another object became current.
+  TByteMap other(4, 4, 0);
+  history.SetCurrent(&other, &grid);
+  history.RecordBefore(TSnapshotKind::Included);
+  list[0].Opacity = 7;
+  history.RecordAfter(TSnapshotKind::Included);
+  ASSERT_TRUE(history.Undo());
+  EXPECT_EQ(list[0].Opacity, 255);
+  EXPECT_EQ(list[0].Left, 50);
+}
+
 TEST(TempFiles, NamesUseDigitsAndLettersUpToY) {
   for (int i = 0; i < 200; ++i) {
     const std::string n = RandomTempName();

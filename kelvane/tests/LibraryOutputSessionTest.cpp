@@ -98,9 +98,78 @@ TEST_F(DocFixture, DropsOutsideEveryObjectOrInIncludedModeChangeNothingUnexpecte
   EXPECT_TRUE(s.Doc.Objects[0]->Texture->FromLibrary);
   s.SetMode(TWindowMode::Included);
   const TPointD right = ViewOf(30, 10);
-  EXPECT_FALSE(DropLibraryTexture(s, Blue(), right.X, right.Y));
+  // Included pictures are not draped: the object under the point keeps its texture.
+  EXPECT_TRUE(DropLibraryTexture(s, Blue(), right.X, right.Y));
   EXPECT_FALSE(s.Doc.Objects[1]->Texture->FromLibrary);
   EXPECT_EQ(s.LibraryRef.LibraryName, "fabrics.kvt");  // the reference is still taken
+}
+
+TEST_F(DocFixture, InIncludedModeADroppedTextureBecomesThePictureUnderThePoint) {
+  Open();
+  Library();
+  s.SetMode(TWindowMode::Included);
+  // Nothing under the point: a new included picture is placed there.
+  const TPointD at = ViewOf(5.5, 5.5);
+  ASSERT_TRUE(DropLibraryTexture(s, Blue(), at.X, at.Y));
+  ASSERT_EQ(s.Doc.Included.Count(), 1u);
+  EXPECT_EQ(s.Doc.Included[0].Left, 5);
+  EXPECT_EQ(s.Doc.Included[0].PicturePath, "fabrics.kvt#1");
+  EXPECT_EQ(s.Included.Bitmap.Pixel(20, 20), 0xFF0000FFu);
+  // On the picture: it takes the texture and keeps its place.
+  const TPointD on = ViewOf(20.5, 20.5);
+  ASSERT_TRUE(DropLibraryTexture(s, {true, "0", 0, "fabrics.kvt"}, on.X, on.Y));
+  ASSERT_EQ(s.Doc.Included.Count(), 1u);
+  EXPECT_EQ(s.Doc.Included[0].Left, 5);
+  EXPECT_EQ(s.Included.Bitmap.Pixel(20, 20), 0xFFFF0000u);
+  EXPECT_EQ(s.Doc.Result.Pixel(10, 10), 0xFF808080u) << "no fill without Auto Render";
+  // A folder's picture is the file itself.
+  const std::string silk = dir.file("silk.png");
+  ASSERT_TRUE(SavePicture(silk, TBitmap32(6, 4, 0xFF00FF00u)).ok());
+  ASSERT_TRUE(DropLibraryTexture(s, {false, silk, 2, "textures"}, on.X, on.Y));
+  EXPECT_EQ(s.Doc.Included[0].PicturePath, silk);
+  EXPECT_EQ(s.Included.Bitmap.Pixel(20, 20), 0xFF00FF00u);
+  // Each drop is a step of the history.
+  s.Undo();
+  EXPECT_EQ(s.Included.Bitmap.Pixel(20, 20), 0xFFFF0000u);
+  s.Undo();
+  EXPECT_EQ(s.Included.Bitmap.Pixel(20, 20), 0xFF0000FFu);
+  s.Redo();
+  EXPECT_EQ(s.Doc.Included[0].PicturePath, "fabrics.kvt#0");
+
+  // A library texture that cannot be read changes nothing and says why.
+  EXPECT_FALSE(DropLibraryTexture(s, {true, "7", 7, "fabrics.kvt"}, on.X, on.Y));
+  EXPECT_EQ(s.Doc.Included[0].PicturePath, "fabrics.kvt#0");
+  ASSERT_FALSE(world.messages.shown.empty());
+  EXPECT_NE(world.messages.shown.back().find("fabrics.kvt"), std::string::npos);
+
+  // With "Auto Render After Drag&&Drop" the fill runs after the drop, as after any.
+  options.AutoRender = true;
+  ASSERT_TRUE(DropLibraryTexture(s, Blue(), on.X, on.Y));
+  EXPECT_NE(s.Doc.Result.Pixel(10, 10), 0xFF808080u);
+
+  // The library picture is found again when the project is reopened.
+  world.dialogs.saves.push_back(dir.file("room.kvx"));
+  ASSERT_TRUE(s.SaveAs());
+  TKVXEditSession again{world.Services(), options};
+  again.SetViewSize(400, 300);
+  ASSERT_TRUE(again.Load(dir.file("room.kvx")));
+  ASSERT_EQ(again.Doc.Included.Count(), 1u);
+  EXPECT_EQ(again.Included.Bitmap.Pixel(20, 20), 0xFF0000FFu);
+}
+
+TEST_F(DocFixture, IncludedPicturesNameLibraryTexturesOrFiles) {
+  Library();
+  const std::string file = dir.file("plain.png");
+  ASSERT_TRUE(SavePicture(file, TBitmap32(3, 2, 0xFF00FF00u)).ok());
+  EXPECT_EQ(LoadIncludedPicture(file)->Width(), 3);
+  // Not library names, so files: a folder in front, no number, something after it.
+  for (const std::string& bad : {dir.file("fabrics.kvt#1"), std::string("fabrics.kvt#"), std::string("fabrics.kvt#1a"),
+                                std::string("#1")}) {
+    auto picture = LoadIncludedPicture(bad);
+    ASSERT_FALSE(picture.ok()) << bad;
+    EXPECT_NE(picture.error().find("picture file extension"), std::string::npos) << bad << ": " << picture.error();
+  }
+  EXPECT_NE(LoadIncludedPicture("missing.kvt#0").error().find("missing.kvt"), std::string::npos);
 }
 
 TEST_F(DocFixture, AFolderPictureIsAppliedAsAFileReference) {

@@ -9,6 +9,7 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "QtBitmap.h"
 #include "TGetTexCoordsDlg.h"
@@ -414,9 +415,16 @@ void TKVXEditForm::ShowSelectionTools() { Q_EMIT SelectionToolsWanted(); }
 
 void TKVXEditForm::ListMenu(const QPoint& at) {
   QMenu menu(this);
-  auto add = [&](const char* caption, const char* id) {
+  const QListWidgetItem* item = list_->itemAt(at);
+  FillListMenu(menu, item ? list_->row(item) : -1);
+  menu.exec(list_->viewport()->mapToGlobal(at));
+}
+
+void TKVXEditForm::FillListMenu(QMenu& menu, int row) {
+  auto add = [&](const char* caption, const char* id, std::function<void()> run = {}) {
     QAction* a = menu.addAction(caption);
-    connect(a, &QAction::triggered, this, [this, id = QString(id)] { RunCommand(id); });
+    if (!run) run = [this, id = QString(id)] { RunCommand(id); };
+    connect(a, &QAction::triggered, this, run);
     if (const TDocumentCommand* c = FindDocumentCommand(id)) a->setEnabled(DocumentCommandEnabled(*session_, *c));
     return a;
   };
@@ -435,11 +443,17 @@ void TKVXEditForm::ListMenu(const QPoint& at) {
   menu.addSeparator();
   main("Copy Texture", "ACopyTexture");
   main("Paste Texture", "APasteTexture");
+  // The editor opens on the object whose row the menu is for.
+  add("UV Editor", "AUVEditor", [this, row] {
+    // As a click on the row would: the list's selection change makes it current.
+    if (row >= 0 && row < list_->count() && row != session_->CurrentIndex() && !session_->Busy())
+      list_->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    RunCommand("AUVEditor");
+  });
   menu.addSeparator();
   add("Get Anti-aliased Mask", "AGetAAMask");
   menu.addSeparator();
   add("Group By Submaterial", "AGroupbySub");
-  menu.exec(list_->viewport()->mapToGlobal(at));
 }
 
 }  // namespace kelvane::ui

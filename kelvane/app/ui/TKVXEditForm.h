@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -42,6 +43,9 @@ public:
   TUVTextureEditorForm* UVEditor() const { return uvEditor_; }
   TIncObjParamsForm* IncludedParams() const { return incParams_; }
   TGetTexCoordsDlg* TexCoordsDialog();
+  // The object list's pop-up menu for a row (-1: below the rows), whose items run the
+  // window's commands.
+  void FillListMenu(QMenu& menu, int row);
 
 Q_SIGNALS:
   // The caption, the modified mark or the enabled commands may have changed.
