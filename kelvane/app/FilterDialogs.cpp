@@ -13,17 +13,19 @@ namespace {
 
 using V = TFilterValues;
 
-void RunBlur(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { BlurFilter(t, m); }
-void RunSharpen(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { SharpenFilter(t, m); }
-void RunFindEdge(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { FindEdgeFilter(t, m); }
-void RunSobel(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { SobelFilter(t, m); }
-void RunWaterColor(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { WaterColorFilter(t, m); }
-void RunNPR(TBitmap32& t, const TByteMap* m, const V& v, TProgress* p) { NPRFilter(t, v.Npr, m, p); }
-void RunReplaceColor(TBitmap32& t, const TByteMap* m, const V& v, TProgress*) {
+bool RunBlur(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return BlurFilter(t, m, p); }
+bool RunSharpen(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return SharpenFilter(t, m, p); }
+bool RunFindEdge(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return FindEdgeFilter(t, m, p); }
+bool RunSobel(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return SobelFilter(t, m, p); }
+bool RunWaterColor(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return WaterColorFilter(t, m, p); }
+bool RunNPR(TBitmap32& t, const TByteMap* m, const V& v, TProgress* p) { return NPRFilter(t, v.Npr, m, p); }
+bool RunReplaceColor(TBitmap32& t, const TByteMap* m, const V& v, TProgress*) {
   ColorReplace(v.Colors.empty() ? TRepColorSet{DefaultRepColor()} : v.Colors, t, m);
+  return true;
 }
-void RunBlurEdge(TBitmap32& t, const TByteMap* m, const V&, TProgress*) {
+bool RunBlurEdge(TBitmap32& t, const TByteMap* m, const V&, TProgress*) {
   if (m) BlurEdge(t, *m);
+  return true;
 }
 
 // The 3 x 3 kernels read one pixel around; the water colour's median two and its

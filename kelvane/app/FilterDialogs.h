@@ -30,8 +30,9 @@ struct TFilterKind {
   // depends on where the pixel lies in the picture (the preview only looks alike).
   int Margin;
   bool MaskItself;  // works along the mask's edge, so the preview gets the mask too
-  bool Long;        // seconds on a large picture: runs in the background with progress
-  void (*Run)(TBitmap32& target, const TByteMap* mask, const TFilterValues& values, TProgress* progress);
+  bool Long;        // seconds on a large picture: runs in the background with progress and Cancel
+  // False when the progress's Cancel stopped it; the target is then as it was.
+  bool (*Run)(TBitmap32& target, const TByteMap* mask, const TFilterValues& values, TProgress* progress);
 };
 
 std::span<const TFilterKind> FilterKinds();

@@ -87,7 +87,6 @@ bool TKVXBaseFilterForm::Run(TKVXEditSession& doc, const TFilterKind& kind) {
   preview_.reset();
   kind_ = nullptr;
   if (!ok) return false;
-  doc.SetModified(true);
   doc.RunFilter(kind, values);
   return true;
 }
