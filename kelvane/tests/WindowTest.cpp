@@ -5,11 +5,17 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "ScriptedServices.h"
 #include "WindowSupport.h"
 #include "app/MainCommands.h"
+#include "app/ui/QtServices.h"
 #include "app/ui/TColorPickerForm.h"
+#include "app/ui/TForm1.h"
+#include "app/ui/THSLToolFrom.h"
 #include "app/ui/TKVXEditForm.h"
 #include "app/ui/TMainForm.h"
 #include "app/ui/TSTForm.h"
@@ -182,6 +188,73 @@ private Q_SLOTS:
       picker.accept();
     });
     QCOMPARE(picker.Pick(0xFF102030u), 0xFF102030u);  // mode "R:": the marker is (blue, green)
+  }
+
+  // Work on a worker thread offers Cancel; the window's button reaches it through the
+  // progress it was given, and the button goes with the work.
+  void progressWindowsCancelReachesTheWorkOnItsThread() {
+    TForm1& window = *frame->ProgressWindow();
+    struct Spin final : TJob {
+      std::atomic<bool> stopped{false}, done{false};
+      void Work(TProgress& p) override {
+        p.ClearCancel();
+        p.Begin("Water Color", 1);
+        p.OfferCancel(true);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!p.CancelRequested() && std::chrono::steady_clock::now() < until)
+          std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        stopped = p.CancelRequested();
+        p.OfferCancel(false);
+        p.End();
+      }
+      void Done() override { done = true; }
+    };
+    window.RequestCancel();  // left over from earlier work: cleared when the work starts
+    TQtJobRunner runner(window);
+    auto job = std::make_unique<Spin>();
+    Spin* spin = job.get();
+    runner.Start(std::move(job));
+    QTRY_VERIFY(window.CancelButton()->isVisible());
+    QCOMPARE(window.MessageText(), QString("Water Color"));
+    QTest::qWait(50);
+    QVERIFY(!spin->stopped && !spin->done);
+    QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+    QTRY_VERIFY(spin->done);
+    QVERIFY(spin->stopped);
+    QVERIFY(!window.isVisible());
+    window.Begin("Saving", 3);  // loading and saving offer no Cancel
+    QVERIFY(!window.CancelButton()->isVisible());
+    window.End();
+  }
+
+  void hslWindowComesBackWhereTheUserLeftItInThisRunAndTheNext() {
+    test::ScriptedSettings settings;
+    const QPoint first(40, 50), left(230, 170);
+    auto none = [](float, float, float) {};
+    {
+      THSLToolFrom w(none, &settings);
+      w.ShowAt(first);
+      QCOMPARE(w.pos(), first);
+      w.move(left);
+      w.hide();
+      w.ShowAt(first);
+      QCOMPARE(w.pos(), left);
+      w.hide();
+    }
+    QCOMPARE(settings.values["HSLToolFrom.Left"], std::string("230"));
+    QCOMPARE(settings.values["HSLToolFrom.Top"], std::string("170"));
+    {
+      THSLToolFrom next(none, &settings);
+      next.ShowAt(first);
+      QCOMPARE(next.pos(), left);
+    }
+    // A place off every screen (a monitor unplugged since) or not a number is not used.
+    for (const char* bad : {"90000", "x1"}) {
+      settings.values["HSLToolFrom.Left"] = bad;
+      THSLToolFrom w(none, &settings);
+      w.ShowAt(first);
+      QCOMPARE(w.pos(), first);
+    }
   }
 };
 
