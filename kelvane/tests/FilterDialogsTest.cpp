@@ -108,6 +108,37 @@ TEST(FilterPreview, AnUncheckedPreviewStaysAsItWasAndAPictureSmallerThanItShowsT
   EXPECT_NE(preview.Shown().Pixel(3, 3), source.Pixel(3, 3));
 }
 
+TEST(FilterPreview, OpensOnASelectionThatTheCornerWouldNotShow) {
+  TByteMap mask(300, 200);
+  EXPECT_TRUE(SelectedBounds(mask).Empty());
+  EXPECT_EQ(OpeningPan(&mask, 60, 40, 300, 200), (TPan{0, 0}));
+  EXPECT_EQ(OpeningPan(nullptr, 60, 40, 300, 200), (TPan{0, 0}));
+  // A ring's bounds come from its outer pixels, in every row.
+  for (int x = 150; x < 171; ++x) mask.SetValue(x, 100, 1), mask.SetValue(x, 120, 200);
+  for (int y = 100; y < 121; ++y) mask.SetValue(150, y, 255), mask.SetValue(170, y, 255);
+  EXPECT_EQ(SelectedBounds(mask), (TRect{150, 100, 171, 121}));
+  // Centred: the ring's middle (160, 110) at the preview's middle (30, 20).
+  EXPECT_EQ(OpeningPan(&mask, 60, 40, 300, 200), (TPan{-130, -90}));
+  const TBitmap32 source = Noise(300, 200, 4);
+  TFilterPreview preview(source, &mask, 60, 40);
+  EXPECT_EQ(preview.CompositePixel(30, 20) >> 24, 0u);
+  preview.PanToSelection();
+  EXPECT_EQ(preview.Pan(), (TPan{-130, -90}));
+  EXPECT_EQ(preview.CompositePixel(21, 10) >> 24, 1u);  // on the ring's top edge
+  EXPECT_EQ(preview.Shown().Pixel(20, 20), source.Pixel(150, 110));
+  EXPECT_EQ(preview.Shown().Pixel(25, 15), 0xFFB0B0B0u);  // inside the ring: the board
+  // By the far corner the pan stops at the picture's edge, as a drag does.
+  TByteMap far(300, 200);
+  far.SetValue(298, 198, 255);
+  EXPECT_EQ(OpeningPan(&far, 60, 40, 300, 200), (TPan{-240, -160}));
+  // A selection the corner already shows: the corner.
+  TByteMap corner(300, 200);
+  corner.SetValue(59, 39, 255);
+  EXPECT_EQ(OpeningPan(&corner, 60, 40, 300, 200), (TPan{0, 0}));
+  corner.SetValue(60, 0, 255);
+  EXPECT_NE(OpeningPan(&corner, 60, 40, 300, 200), (TPan{0, 0}));
+}
+
 TEST(ColorReplaceControls, PicksReplaceOrAddEntriesAndTheControlsGoIntoEveryOne) {
   TRepColorSet set;
   WriteControls(set, {});

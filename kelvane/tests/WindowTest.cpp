@@ -1,5 +1,6 @@
 // Kelvane's real windows offscreen, with scripted dialogs and messages.
 #include <QMdiSubWindow>
+#include <QScopeGuard>
 #include <QMenuBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 #include "app/ui/QtServices.h"
 #include "app/ui/TColorPickerForm.h"
 #include "app/ui/TForm1.h"
+#include "app/ui/TKVXBaseFilterForm.h"
 #include "app/ui/THSLToolFrom.h"
 #include "app/ui/TKVXEditForm.h"
 #include "app/ui/TMainForm.h"
@@ -170,6 +172,54 @@ private Q_SLOTS:
     QVERIFY(doc.Doc.Result.Pixel(9, 10) != result.Pixel(9, 10));  // next to the bright square, selected
     QVERIFY(doc.Doc.Result.Pixel(30, 20) == result.Pixel(30, 20)); // on its edge, not selected
     QVERIFY(doc.Doc.Base.Pixel(9, 10) == base.Pixel(9, 10));
+  }
+
+  // Water Color's dialog on a selection in the middle of a larger picture: the preview
+  // opens on it, and a drag with the mouse pans it.
+  void waterColorPreviewShowsTheSelectionAndPansWithTheMouse() {
+    // Fine diagonal stripes: the median flattens them.
+    TBitmap32 stripes(800, 600);
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x) stripes.SetPixel(x, y, (x + y) % 4 == 0 ? 0xFF202020u : 0xFFE0C0A0u);
+    const QString path = dir.filePath("stripes.png");
+    QVERIFY(SavePicture(path.toStdString(), stripes).ok());
+    QVERIFY(frame->OpenFile(path));
+    TKVXEditSession& doc = Form()->Session();
+    for (int y = 250; y < 450; ++y)
+      for (int x = 300; x < 600; ++x) doc.CurrentMask()->SetValue(x, y, 255);
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+      auto* d = qobject_cast<TKVXBaseFilterForm*>(QApplication::activeModalWidget());
+      const auto close = qScopeGuard([] {
+        if (QWidget* m = QApplication::activeModalWidget()) QMetaObject::invokeMethod(m, "reject", Qt::QueuedConnection);
+      });
+      QVERIFY(d && d->Preview());
+      QWidget* area = d->findChild<QWidget*>("PreviewArea");
+      QVERIFY(area);
+      const TFilterPreview& p = *d->Preview();
+      const TPan opened = p.Pan();
+      QVERIFY(opened.x < 0 && opened.y < 0);
+      const QPoint middle(p.Width() / 2, p.Height() / 2);
+      QCOMPARE(p.CompositePixel(middle.x(), middle.y()) >> 24, 255u);  // selected, not the board
+      auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent e(type, at, area->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(area, &e);
+      };
+      send(QEvent::MouseButtonPress, middle, Qt::LeftButton);
+      send(QEvent::MouseMove, middle + QPoint(-10, -6), Qt::LeftButton);
+      send(QEvent::MouseMove, middle + QPoint(-40, -30), Qt::LeftButton);
+      QCOMPARE(p.Pan(), (TPan{opened.x - 40, opened.y - 30}));
+      const TBitmap32 dragged = p.Shown();
+      send(QEvent::MouseButtonRelease, middle + QPoint(-40, -30), Qt::NoButton);
+      QCOMPARE(p.Pan(), (TPan{opened.x - 40, opened.y - 30}));
+      // While dragging the picture shows unfiltered; the release filters the part in view.
+      const TPan at = p.Pan();
+      QCOMPARE(dragged.Pixel(middle.x(), middle.y()), stripes.Pixel(middle.x() - at.x, middle.y() - at.y));
+      QCOMPARE(p.Shown().Pixel(middle.x(), middle.y()), 0xFFE0C0A0u);
+      checked = true;
+    });
+    frame->Action("AFilterWaterColor")->trigger();
+    QVERIFY(checked);
   }
 
   void colourPickerTakesHexAndCancelGivesTheOldColour() {
