@@ -29,11 +29,14 @@ public:
   int Maximum() const { return maximum_; }
   std::string MessageText() const;
 
-  // TProgress, from the work's thread.
+  // TProgress, from the work's thread; work that heeds the progress's Cancel sees the
+  // dialog's.
   void Begin(const std::string& message, int maximum) override;
   void Message(const std::string& message) override;
   void Step() override { ++position_; }
   void End() override {}
+  bool CancelRequested() const override { return cancel_; }
+  void ClearCancel() override { cancel_ = false; }
 
 private:
   std::thread thread_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 
 #include "../filters/Convolution.h"
 #include "../raster/HSL.h"
@@ -13,17 +14,19 @@ namespace {
 
 using V = TFilterValues;
 
-void RunBlur(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { BlurFilter(t, m); }
-void RunSharpen(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { SharpenFilter(t, m); }
-void RunFindEdge(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { FindEdgeFilter(t, m); }
-void RunSobel(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { SobelFilter(t, m); }
-void RunWaterColor(TBitmap32& t, const TByteMap* m, const V&, TProgress*) { WaterColorFilter(t, m); }
-void RunNPR(TBitmap32& t, const TByteMap* m, const V& v, TProgress* p) { NPRFilter(t, v.Npr, m, p); }
-void RunReplaceColor(TBitmap32& t, const TByteMap* m, const V& v, TProgress*) {
+bool RunBlur(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return BlurFilter(t, m, p); }
+bool RunSharpen(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return SharpenFilter(t, m, p); }
+bool RunFindEdge(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return FindEdgeFilter(t, m, p); }
+bool RunSobel(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return SobelFilter(t, m, p); }
+bool RunWaterColor(TBitmap32& t, const TByteMap* m, const V&, TProgress* p) { return WaterColorFilter(t, m, p); }
+bool RunNPR(TBitmap32& t, const TByteMap* m, const V& v, TProgress* p) { return NPRFilter(t, v.Npr, m, p); }
+bool RunReplaceColor(TBitmap32& t, const TByteMap* m, const V& v, TProgress*) {
   ColorReplace(v.Colors.empty() ? TRepColorSet{DefaultRepColor()} : v.Colors, t, m);
+  return true;
 }
-void RunBlurEdge(TBitmap32& t, const TByteMap* m, const V&, TProgress*) {
+bool RunBlurEdge(TBitmap32& t, const TByteMap* m, const V&, TProgress*) {
   if (m) BlurEdge(t, *m);
+  return true;
 }
 
 // The 3 x 3 kernels read one pixel around; the water colour's median two and its
@@ -77,9 +80,38 @@ const TFilterKind* FindFilterKind(std::string_view id) {
 
 // ---- the preview
 
+TRect SelectedBounds(const TByteMap& mask) {
+  TRect r{mask.Width(), mask.Height(), 0, 0};
+  for (int y = 0; y < mask.Height(); ++y) {
+    const uint8_t* row = mask.ScanLine(y);
+    const uint8_t* end = row + mask.Width();
+    const uint8_t* first = std::find_if(row, end, [](uint8_t v) { return v != 0; });
+    if (first == end) continue;
+    const auto last = std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first),
+                                   [](uint8_t v) { return v != 0; });
+    r.Left = std::min(r.Left, int(first - row));
+    r.Right = std::max(r.Right, int(last.base() - row));
+    r.Top = std::min(r.Top, y);
+    r.Bottom = y + 1;
+  }
+  return r.Empty() ? TRect{} : r;
+}
+
+TPan OpeningPan(const TByteMap* mask, int previewW, int previewH, int sourceW, int sourceH) {
+  const TRect box = mask ? SelectedBounds(*mask) : TRect{};
+  if (box.Empty() || (box.Right <= previewW && box.Bottom <= previewH)) return {};
+  const int cx = box.Left + box.Width() / 2, cy = box.Top + box.Height() / 2;
+  return PanBy({}, previewW / 2 - cx, previewH / 2 - cy, previewW, previewH, sourceW, sourceH);
+}
+
 TFilterPreview::TFilterPreview(const TBitmap32& source, const TByteMap* mask, int width, int height)
     : source_(source), mask_(mask && !mask->Empty() ? mask : nullptr), width_(width), height_(height) {
   PanBy(0, 0);
+}
+
+void TFilterPreview::PanToSelection() {
+  const TPan to = OpeningPan(mask_, width_, height_, source_.Width(), source_.Height());
+  PanBy(to.x - pan_.x, to.y - pan_.y);
 }
 
 void TFilterPreview::PanBy(int dx, int dy) {

@@ -30,12 +30,20 @@ struct TFilterKind {
   // depends on where the pixel lies in the picture (the preview only looks alike).
   int Margin;
   bool MaskItself;  // works along the mask's edge, so the preview gets the mask too
-  bool Long;        // seconds on a large picture: runs in the background with progress
-  void (*Run)(TBitmap32& target, const TByteMap* mask, const TFilterValues& values, TProgress* progress);
+  bool Long;        // seconds on a large picture: runs in the background with progress and Cancel
+  // False when the progress's Cancel stopped it; the target is then as it was.
+  bool (*Run)(TBitmap32& target, const TByteMap* mask, const TFilterValues& values, TProgress* progress);
 };
 
 std::span<const TFilterKind> FilterKinds();
 const TFilterKind* FindFilterKind(std::string_view id);
+
+// The smallest rectangle holding every selected (non-zero) mask value; empty when
+// nothing is selected.
+TRect SelectedBounds(const TByteMap& mask);
+// Where a preview opens: the top-left corner when the selection is in view from there
+// (or there is none), otherwise centred on the selection, clamped like a drag.
+TPan OpeningPan(const TByteMap* mask, int previewW, int previewH, int sourceW, int sourceH);
 
 // A filter dialog's preview: a window of the preview's size onto the source at the pan
 // offset, filtered, shown over the checkerboard with the mask as alpha.
@@ -45,6 +53,8 @@ public:
 
   // A drag in the preview: the unfiltered source moves with the pointer.
   void PanBy(int dx, int dy);
+  // Where a dialog opens: on the selection when it is not in view from the corner.
+  void PanToSelection();
   TPan Pan() const { return pan_; }
   // The filter on the visible window (nothing while Enabled is off: "Preview" unchecked).
   void Recompute(const TFilterKind& kind, const TFilterValues& values);

@@ -11,25 +11,33 @@ constexpr int64_t kBackgroundPixels = 1'000'000;
 }  // namespace
 
 // A filter on copies of the result and the mask, off the interface thread; the result
-// image changes only when the filter is done, in one swap.
+// image changes only when the filter is done, in one swap. Cancel stops the filter
+// between bands of rows and throws the copies away: the picture stays as it was.
 class TFilterJob final : public TJob {
 public:
   TFilterJob(TKVXEditSession& s, const TFilterKind& kind, const TFilterValues& values)
       : s_(s), kind_(kind), values_(values), result_(s.Doc.Result), mask_(*s.CurrentMask()) {}
   void Work(TProgress& progress) override {
+    progress.ClearCancel();
     // The NPR reports its own stages; the others are one step.
     const bool ownSteps = kind_.Id == "ANPR";
     if (!ownSteps) progress.Begin(std::string(kind_.Caption), 1);
-    kind_.Run(result_, &mask_, values_, ownSteps ? &progress : nullptr);
+    progress.OfferCancel(true);
+    done_ = kind_.Run(result_, &mask_, values_, &progress);
+    progress.OfferCancel(false);
     if (!ownSteps) {
-      progress.Step();
+      if (done_) progress.Step();
       progress.End();
     }
   }
   void Done() override {
-    std::swap(s_.Doc.Result, result_);
-    s_.Doc.Result.CopySettingsFrom(result_);
+    if (done_) {
+      std::swap(s_.Doc.Result, result_);
+      s_.Doc.Result.CopySettingsFrom(result_);
+    }
     s_.JobFinished();
+    if (!done_) return;
+    s_.SetModified(true);
     s_.observer_->ImageChanged();
   }
 
@@ -39,6 +47,7 @@ private:
   TFilterValues values_;
   TBitmap32 result_;
   TByteMap mask_;
+  bool done_ = false;
 };
 
 void TKVXEditSession::RunFilter(const TFilterKind& kind, const TFilterValues& values) {
@@ -51,6 +60,7 @@ void TKVXEditSession::RunFilter(const TFilterKind& kind, const TFilterValues& va
     return;
   }
   kind.Run(Doc.Result, currentMask_, values, nullptr);
+  SetModified(true);
   observer_->ImageChanged();
 }
 

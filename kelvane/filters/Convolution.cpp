@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "../raster/ApplyThroughMask.h"
-#include "../raster/ParallelRows.h"
+#include "RowBands.h"
 
 namespace kelvane {
 
@@ -14,7 +14,7 @@ void Convolve3x3(const TKernel3x3& k, int divisor, TBitmap32& bitmap) {
   bitmap = std::move(out);
 }
 
-void Convolve3x3(const TKernel3x3& k, int divisor, const TBitmap32& src, TBitmap32& out) {
+bool Convolve3x3(const TKernel3x3& k, int divisor, const TBitmap32& src, TBitmap32& out, const TProgress* progress) {
   const int w = src.Width(), h = src.Height();
   // The output takes the source's settings; its pixels are reused when the size fits.
   if (out.Width() != w || out.Height() != h) out.SetSizeUninitialized(w, h);
@@ -22,7 +22,7 @@ void Convolve3x3(const TKernel3x3& k, int divisor, const TBitmap32& src, TBitmap
   out.DrawMode = src.DrawMode;
   out.MasterAlpha = src.MasterAlpha;
   out.StretchFilter = src.StretchFilter;
-  if (w == 0 || h == 0 || divisor == 0) return;
+  if (w == 0 || h == 0 || divisor == 0) return true;
   // Byte by byte over three padded rows (the edge pixel repeated at both ends, the edge
   // row repeated above and below), every product and sum in 16 bits, which the compiler
   // turns into wide vector code. A divisor that is a power of two divides by shifting,
@@ -31,7 +31,7 @@ void Convolve3x3(const TKernel3x3& k, int divisor, const TBitmap32& src, TBitmap
   for (int b = 0; b < 16; ++b)
     if (divisor == (1 << b)) shift = b;
   const int bytes = w * 4;
-  ParallelRows(h, w, [&](int y0, int y1) {
+  return ParallelRowsUnlessStopped(h, w, progress, [&](int y0, int y1) {
     std::vector<TColor32> padded(size_t(w + 2) * 3);
     std::vector<uint8_t> line(static_cast<size_t>(bytes));
     auto pad = [&](int row, int slot) {
@@ -79,28 +79,30 @@ void Convolve3x3(const TKernel3x3& k, int divisor, const TBitmap32& src, TBitmap
 
 namespace {
 
-void convolveAndApply(const TKernel3x3& k, int divisor, TBitmap32& target, const TByteMap* mask) {
+bool convolveAndApply(const TKernel3x3& k, int divisor, TBitmap32& target, const TByteMap* mask,
+                      const TProgress* progress) {
   TBitmap32 filtered;
-  Convolve3x3(k, divisor, target, filtered);
+  if (!Convolve3x3(k, divisor, target, filtered, progress)) return false;
   if (mask)
     ApplyThroughMask(filtered, target, mask);
   else
     target = std::move(filtered);  // what ApplyThroughMask gives without a mask, without the copy
+  return true;
 }
 
 }  // namespace
 
-void BlurFilter(TBitmap32& target, const TByteMap* mask) {
-  convolveAndApply({3, 3, 3, 3, 8, 3, 3, 3, 3}, 32, target, mask);
+bool BlurFilter(TBitmap32& target, const TByteMap* mask, const TProgress* progress) {
+  return convolveAndApply({3, 3, 3, 3, 8, 3, 3, 3, 3}, 32, target, mask, progress);
 }
 
-void SharpenFilter(TBitmap32& target, const TByteMap* mask) {
-  convolveAndApply({-1, -1, -1, -1, 16, -1, -1, -1, -1}, 8, target, mask);
+bool SharpenFilter(TBitmap32& target, const TByteMap* mask, const TProgress* progress) {
+  return convolveAndApply({-1, -1, -1, -1, 16, -1, -1, -1, -1}, 8, target, mask, progress);
 }
 
-void SobelFilter(TBitmap32& target, const TByteMap* mask) {
+bool SobelFilter(TBitmap32& target, const TByteMap* mask, const TProgress* progress) {
   TBitmap32 copy;
-  Convolve3x3({-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1, target, copy);
+  if (!Convolve3x3({-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1, target, copy, progress)) return false;
   // Tone curve: dark edges on white.
   for (TColor32* p = copy.Bits(); p != copy.Bits() + size_t(copy.Width()) * copy.Height(); ++p) {
     const int a = 255 - Intensity(*p);
@@ -108,6 +110,7 @@ void SobelFilter(TBitmap32& target, const TByteMap* mask) {
     *p = Color32(uint8_t(v), uint8_t(v), uint8_t(v));
   }
   ApplyThroughMask(copy, target, mask);
+  return true;
 }
 
 // The eight compass kernels each weigh the centre -2, three neighbours in a row round
@@ -116,15 +119,15 @@ void SobelFilter(TBitmap32& target, const TByteMap* mask) {
 // T - 2 centre - 2 min Q, over the eight runs of three round the ring; clamping to 0..255
 // commutes with taking the largest. One pass then gives what eight convolutions and their
 // maximum give.
-void FindEdgeFilter(TBitmap32& target, const TByteMap* mask) {
+bool FindEdgeFilter(TBitmap32& target, const TByteMap* mask, const TProgress* progress) {
   const int w = target.Width(), h = target.Height();
   TBitmap32 edges;  // fresh settings, as the reference's accumulator has
   if (w == 0 || h == 0) {
     ApplyThroughMask(edges, target, mask);
-    return;
+    return true;
   }
   edges.SetSizeUninitialized(w, h);
-  ParallelRows(h, w, [&](int y0, int y1) {
+  const bool done = ParallelRowsUnlessStopped(h, w, progress, [&](int y0, int y1) {
     std::vector<TColor32> padded(size_t(w + 2) * 3);
     auto pad = [&](int row, int slot) {
       const TColor32* s = target.ScanLine(std::clamp(row, 0, h - 1));
@@ -157,7 +160,9 @@ void FindEdgeFilter(TBitmap32& target, const TByteMap* mask) {
       for (int x = 0; x < w; ++x) px[x] |= 0xFF000000u;
     }
   });
+  if (!done) return false;
   ApplyThroughMask(edges, target, mask);
+  return true;
 }
 
 void FindEdgeFilterReference(TBitmap32& target, const TByteMap* mask) {

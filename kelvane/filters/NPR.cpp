@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <utility>
 #if defined(__SSE2__)
@@ -12,6 +13,7 @@
 #include "../raster/ApplyThroughMask.h"
 #include "../raster/ParallelRows.h"
 #include "Convolution.h"
+#include "RowBands.h"
 
 namespace kelvane {
 
@@ -136,7 +138,7 @@ inline void runMedianNetwork(Lanes* v, std::index_sequence<I...>) {
 
 // Eight pixels at a time through the median network on the 25 keys; the key left on the
 // median's wire names the window position to copy from.
-TBitmap32 MedianByIntensity(const TBitmap32& t) {
+TBitmap32 MedianByIntensity(const TBitmap32& t, const TProgress* progress) {
   const int w = t.Width(), h = t.Height(), pw = w + 4 + 8;  // room for a last group of eight
   TBitmap32 m;
   m.CopySettingsFrom(t);
@@ -159,7 +161,7 @@ TBitmap32 MedianByIntensity(const TBitmap32& t) {
       std::fill(p + w + 2, p + pw, outer);
     }
   });
-  ParallelRows(h, w, [&](int y0, int y1) {
+  ParallelRowsUnlessStopped(h, w, progress, [&](int y0, int y1) {
     alignas(16) int16_t keys[8];
     for (int y = y0; y < y1; ++y) {
       TColor32* out = m.ScanLine(y);
@@ -180,17 +182,18 @@ TBitmap32 MedianByIntensity(const TBitmap32& t) {
   return m;
 }
 
-void WaterColorFilter(TBitmap32& target, const TByteMap* mask) {
-  TBitmap32 m = MedianByIntensity(target);
-  SharpenFilter(m, mask);
+bool WaterColorFilter(TBitmap32& target, const TByteMap* mask, const TProgress* progress) {
+  TBitmap32 m = MedianByIntensity(target, progress);
+  if (Stopped(progress) || !SharpenFilter(m, mask, progress)) return false;
   ApplyThroughMask(m, target, mask);
+  return true;
 }
 
-TBitmap32 Remap(const TBitmap32& s, int d) {
+TBitmap32 Remap(const TBitmap32& s, int d, const TProgress* progress) {
   if (d == 0) return s;
   TBitmap32 out = s;
   const int w = s.Width(), h = s.Height();
-  ParallelRows(h, w, [&](int y0, int y1) {
+  ParallelRowsUnlessStopped(h, w, progress, [&](int y0, int y1) {
     for (int y = y0; y < y1; ++y) {
       TColor32* row = out.ScanLine(y);
       for (int x = 0; x < w; ++x) {
@@ -204,54 +207,75 @@ TBitmap32 Remap(const TBitmap32& s, int d) {
   return out;
 }
 
-void AddNoise(TBitmap32& b, int n, uint32_t seed) {
+bool AddNoise(TBitmap32& b, int n, uint32_t seed, const TProgress* progress) {
+  // One generator in byte order: the bands run one after another on this thread.
   std::mt19937 gen(seed);
+  const size_t count = size_t(b.Width()) * b.Height() * 4,
+               band = size_t(CancelBandRows(b.Width())) * size_t(b.Width()) * 4;
   auto* bytes = reinterpret_cast<uint8_t*>(b.Bits());
-  for (size_t i = 0, count = size_t(b.Width()) * b.Height() * 4; i < count; ++i) {
-    int c = bytes[i];
-    if (c < n) c += n;
-    if (c + n > 255) c -= n;
-    const int r = n > 0 ? std::uniform_int_distribution<int>(0, n - 1)(gen) : 0;
-    bytes[i] = uint8_t(std::clamp(c + n / 2 - r, 0, 255));
+  for (size_t start = 0; start < count; start += band) {
+    if (Stopped(progress)) return false;
+    for (size_t i = start, end = std::min(count, start + band); i < end; ++i) {
+      int c = bytes[i];
+      if (c < n) c += n;
+      if (c + n > 255) c -= n;
+      const int r = n > 0 ? std::uniform_int_distribution<int>(0, n - 1)(gen) : 0;
+      bytes[i] = uint8_t(std::clamp(c + n / 2 - r, 0, 255));
+    }
   }
+  return true;
 }
 
-void NPRFilter(TBitmap32& t, const TNPRParams& p, const TByteMap* mask, TProgress* progress, uint32_t seed) {
+bool NPRFilter(TBitmap32& t, const TNPRParams& p, const TByteMap* mask, TProgress* progress, uint32_t seed) {
   if (progress) progress->Begin("Apply NPR Filter", 8);
-  auto step = [&] {
-    if (progress) progress->Step();
+  TBitmap32 e, d, f;
+  const std::function<void()> stages[] = {
+      [&] {
+        e = t;
+        for (TColor32* px = e.Bits(); px != e.Bits() + size_t(e.Width()) * e.Height(); ++px) {
+          const uint8_t v = Intensity(*px);
+          *px = Color32(v, v, v);
+        }
+      },
+      [&] {
+        if (p.mode == TEdgeMode::Sobel)
+          SobelFilter(e, mask, progress);
+        else
+          FindEdgeFilter(e, mask, progress);
+      },
+      [&] {
+        for (TColor32* px = e.Bits(); px != e.Bits() + size_t(e.Width()) * e.Height(); ++px) {
+          const uint8_t v = Intensity(*px);
+          *px = Color32(v, v, v, uint8_t(255 - v));  // dark lines opaque, white transparent
+        }
+      },
+      [&] { d = Remap(e, p.distortion, progress); },
+      [&] {
+        f = t;
+        d.DrawMode = TDrawMode::dmBlend;
+        d.MasterAlpha = uint8_t(std::clamp(p.edgeIntensity, 0, 255));
+        d.DrawTo(f, 0, 0);
+      },
+      [&] { WaterColorFilter(f, mask, progress); },
+      [&] {
+        const uint32_t s = seed ? seed : uint32_t(std::chrono::steady_clock::now().time_since_epoch().count());
+        AddNoise(f, std::clamp(p.noise, 0, 100), s, progress);
+      },
+      [&] { ApplyThroughMask(f, t, mask); },
   };
-  TBitmap32 e = t;
-  for (TColor32* px = e.Bits(); px != e.Bits() + size_t(e.Width()) * e.Height(); ++px) {
-    const uint8_t v = Intensity(*px);
-    *px = Color32(v, v, v);
+  // The bar moves after each stage. Cancel ends the work before the next one, so the
+  // target changes only in the last stage or not at all.
+  bool done = true;
+  for (const auto& stage : stages) {
+    if (Stopped(progress)) {
+      done = false;
+      break;
+    }
+    stage();
+    if (progress) progress->Step();
   }
-  step();
-  if (p.mode == TEdgeMode::Sobel)
-    SobelFilter(e, mask);
-  else
-    FindEdgeFilter(e, mask);
-  step();
-  for (TColor32* px = e.Bits(); px != e.Bits() + size_t(e.Width()) * e.Height(); ++px) {
-    const uint8_t v = Intensity(*px);
-    *px = Color32(v, v, v, uint8_t(255 - v));  // dark lines opaque, white transparent
-  }
-  step();
-  TBitmap32 d = Remap(e, p.distortion);
-  step();
-  TBitmap32 f = t;
-  d.DrawMode = TDrawMode::dmBlend;
-  d.MasterAlpha = uint8_t(std::clamp(p.edgeIntensity, 0, 255));
-  d.DrawTo(f, 0, 0);
-  step();
-  WaterColorFilter(f, mask);
-  step();
-  const uint32_t s = seed ? seed : uint32_t(std::chrono::steady_clock::now().time_since_epoch().count());
-  AddNoise(f, std::clamp(p.noise, 0, 100), s);
-  step();
-  ApplyThroughMask(f, t, mask);
-  step();
   if (progress) progress->End();
+  return done;
 }
 
 }  // namespace kelvane

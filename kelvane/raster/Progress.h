@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <string>
 
 namespace kelvane {
@@ -16,6 +17,20 @@ public:
   // The end of loading and saving: the window stays half a second so the last message
   // can be read.
   virtual void EndLater() { End(); }
+
+  // Cancel, for work that can stop part-way. The work clears the request, offers Cancel
+  // while it runs (the window shows its button) and asks between rows or bands whether
+  // it was requested. Clearing, asking and requesting may happen on any thread.
+  virtual void OfferCancel(bool /*offer*/) {}
+  virtual bool CancelRequested() const { return cancel_; }
+  virtual void ClearCancel() { cancel_ = false; }
+  void RequestCancel() { cancel_ = true; }
+
+private:
+  std::atomic<bool> cancel_{false};
 };
+
+// Whether work given this progress (or none) should stop now.
+inline bool Stopped(const TProgress* progress) { return progress && progress->CancelRequested(); }
 
 }  // namespace kelvane

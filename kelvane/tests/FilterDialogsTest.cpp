@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "ScriptedServices.h"
@@ -8,6 +9,8 @@
 #include "app/FilterDialogs.h"
 #include "app/TKVXEditSession.h"
 #include "filters/Convolution.h"
+#include "filters/NPR.h"
+#include "filters/RowBands.h"
 #include "raster/PictureFormats.h"
 
 namespace kelvane {
@@ -35,6 +38,11 @@ bool SamePixels(const TBitmap32& a, const TBitmap32& b) {
     for (int x = 0; x < a.Width(); ++x)
       if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
   return true;
+}
+
+bool SameBytes(const TBitmap32& a, const TBitmap32& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::memcmp(a.Bits(), b.Bits(), size_t(a.Width()) * a.Height() * sizeof(TColor32)) == 0;
 }
 
 TEST(FilterPreview, TheVisiblePartComesOutAsTheWholePicturesFilterWouldMakeIt) {
@@ -98,6 +106,37 @@ TEST(FilterPreview, AnUncheckedPreviewStaysAsItWasAndAPictureSmallerThanItShowsT
   preview.Enabled = true;
   preview.Recompute(*FindFilterKind("ASobel"), {});
   EXPECT_NE(preview.Shown().Pixel(3, 3), source.Pixel(3, 3));
+}
+
+TEST(FilterPreview, OpensOnASelectionThatTheCornerWouldNotShow) {
+  TByteMap mask(300, 200);
+  EXPECT_TRUE(SelectedBounds(mask).Empty());
+  EXPECT_EQ(OpeningPan(&mask, 60, 40, 300, 200), (TPan{0, 0}));
+  EXPECT_EQ(OpeningPan(nullptr, 60, 40, 300, 200), (TPan{0, 0}));
+  // A ring's bounds come from its outer pixels, in every row.
+  for (int x = 150; x < 171; ++x) mask.SetValue(x, 100, 1), mask.SetValue(x, 120, 200);
+  for (int y = 100; y < 121; ++y) mask.SetValue(150, y, 255), mask.SetValue(170, y, 255);
+  EXPECT_EQ(SelectedBounds(mask), (TRect{150, 100, 171, 121}));
+  // Centred: the ring's middle (160, 110) at the preview's middle (30, 20).
+  EXPECT_EQ(OpeningPan(&mask, 60, 40, 300, 200), (TPan{-130, -90}));
+  const TBitmap32 source = Noise(300, 200, 4);
+  TFilterPreview preview(source, &mask, 60, 40);
+  EXPECT_EQ(preview.CompositePixel(30, 20) >> 24, 0u);
+  preview.PanToSelection();
+  EXPECT_EQ(preview.Pan(), (TPan{-130, -90}));
+  EXPECT_EQ(preview.CompositePixel(21, 10) >> 24, 1u);  // on the ring's top edge
+  EXPECT_EQ(preview.Shown().Pixel(20, 20), source.Pixel(150, 110));
+  EXPECT_EQ(preview.Shown().Pixel(25, 15), 0xFFB0B0B0u);  // inside the ring: the board
+  // By the far corner the pan stops at the picture's edge, as a drag does.
+  TByteMap far(300, 200);
+  far.SetValue(298, 198, 255);
+  EXPECT_EQ(OpeningPan(&far, 60, 40, 300, 200), (TPan{-240, -160}));
+  // A selection the corner already shows: the corner.
+  TByteMap corner(300, 200);
+  corner.SetValue(59, 39, 255);
+  EXPECT_EQ(OpeningPan(&corner, 60, 40, 300, 200), (TPan{0, 0}));
+  corner.SetValue(60, 0, 255);
+  EXPECT_NE(OpeningPan(&corner, 60, 40, 300, 200), (TPan{0, 0}));
 }
 
 TEST(ColorReplaceControls, PicksReplaceOrAddEntriesAndTheControlsGoIntoEveryOne) {
@@ -197,6 +236,129 @@ TEST_F(FilterSession, ALongFilterOnALargePictureRunsInTheBackgroundWithProgress)
   EXPECT_EQ(world.progress.messages.back(), "Find Edge");
   EXPECT_NE(s.Doc.Result.Pixel(50, 50), before.Pixel(50, 50));
   EXPECT_EQ(s.Doc.Result.Pixel(500, 500), before.Pixel(500, 500));
+}
+
+// ---- Cancel
+
+// The long filters with values that make every stage work; no grain, so two runs agree.
+TFilterValues LongFilterValues() {
+  TFilterValues v;
+  v.Npr.distortion = 4;
+  v.Npr.noise = 0;
+  v.Npr.edgeIntensity = 200;
+  return v;
+}
+
+void SelectBlock(TByteMap& mask, int x0, int y0, int x1, int y1) {
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) mask.SetValue(x, y, x < x0 + 20 ? 128 : 255);
+}
+
+TEST_F(FilterSession, CancelStopsALongFilterAndLeavesThePictureByteForByteAsItWas) {
+  Open(1100, 1000);
+  SelectBlock(*s.CurrentMask(), 100, 100, 900, 800);
+  const TFilterValues values = LongFilterValues();
+  const TBitmap32 before = s.Doc.Result;
+  const int history = s.History.Position();
+  for (const char* id : {"AFindEdge", "AWaterColor", "ANPR"}) {
+    const TFilterKind& kind = *FindFilterKind(id);
+    // How often the filter looks: once a band of each long pass, and between stages.
+    test::RecordingProgress count;
+    TBitmap32 copy = before;
+    ASSERT_TRUE(kind.Run(copy, s.CurrentMask(), values, &count));
+    const int questions = count.questions;
+    ASSERT_GE(questions, 3) << id;
+    // At the first question, in the middle and at the last.
+    for (int after : {0, questions / 2, questions - 1}) {
+      world.progress.cancelAfterQuestions = after;
+      s.RunFilter(kind, values);
+      // No band after the request; the callers look once more on their way out.
+      EXPECT_LE(world.progress.questions, after + 3) << id;
+      EXPECT_TRUE(SameBytes(s.Doc.Result, before)) << id << " cancelled after " << after;
+      EXPECT_FALSE(s.Modified()) << id;
+      EXPECT_FALSE(s.Busy()) << id;
+      EXPECT_FALSE(world.progress.shown) << id;
+      EXPECT_FALSE(world.progress.cancelOffered) << id;
+    }
+  }
+  EXPECT_EQ(s.History.Position(), history);
+}
+
+TEST_F(FilterSession, CancelBetweenTheNPRStagesStopsAtThatStage) {
+  Open(1000, 1000);
+  SelectBlock(*s.CurrentMask(), 0, 0, 1000, 1000);
+  const TBitmap32 before = s.Doc.Result;
+  world.progress.cancelAfterQuestions = -1;
+  for (int steps = 0; steps < 8; ++steps) {
+    world.progress.cancelAfterSteps = steps;
+    s.RunFilter(*FindFilterKind("ANPR"), LongFilterValues());
+    EXPECT_EQ(world.progress.position, steps);
+    EXPECT_TRUE(SameBytes(s.Doc.Result, before)) << "cancelled after step " << steps;
+  }
+  EXPECT_FALSE(s.Modified());
+  // Once the picture is written there is no going back: the last step finishes.
+  world.progress.cancelAfterSteps = 8;
+  s.RunFilter(*FindFilterKind("ANPR"), LongFilterValues());
+  EXPECT_EQ(world.progress.position, 8);
+  EXPECT_FALSE(SameBytes(s.Doc.Result, before));
+  EXPECT_TRUE(s.Modified());
+}
+
+TEST_F(FilterSession, ALongFilterNotCancelledGivesWhatTheFilterGivesInOnePiece) {
+  Open(1100, 1000);
+  SelectBlock(*s.CurrentMask(), 50, 60, 1000, 900);
+  const TFilterValues values = LongFilterValues();
+  const TBitmap32 original = s.Doc.Result;
+  for (const TFilterKind& kind : FilterKinds()) {
+    if (!kind.Long) continue;
+    s.Doc.Result = original;
+    TBitmap32 expected = original;
+    expected.OuterColor = expected.Pixel(0, 0);
+    kind.Run(expected, s.CurrentMask(), values, nullptr);
+    world.progress.cancelAfterQuestions = 1000;
+    const int jobs = world.jobs.ran;
+    s.RunFilter(kind, values);
+    EXPECT_EQ(world.jobs.ran, jobs + 1) << kind.Id;
+    EXPECT_TRUE(world.progress.questions > 1) << kind.Id;  // it did look, band by band
+    EXPECT_TRUE(SameBytes(s.Doc.Result, expected)) << kind.Id;
+    EXPECT_FALSE(SameBytes(s.Doc.Result, original)) << kind.Id;
+  }
+}
+
+// The passes in bands against the same passes in one piece, on a picture of several
+// bands; each pass's own tests pin what the one-piece result is.
+TEST(CancellableFilters, BandsGiveTheOnePieceResultAndAStopLeavesTheTargetAlone) {
+  test::RecordingProgress never;
+  const TBitmap32 source = Noise(700, 1700, 11);
+  ASSERT_GT(source.Height(), 2 * CancelBandRows(source.Width()));
+  TByteMap mask(700, 1700);
+  for (int y = 100; y < 1500; ++y)
+    for (int x = 30; x < 600; ++x) mask.SetValue(x, y, uint8_t(x % 256));
+  using Filter = bool (*)(TBitmap32&, const TByteMap*, const TProgress*);
+  for (Filter f : {Filter(BlurFilter), Filter(SharpenFilter), Filter(SobelFilter), Filter(FindEdgeFilter),
+                   Filter(WaterColorFilter)}) {
+    TBitmap32 whole = source, banded = source, stopped = source;
+    EXPECT_TRUE(f(whole, &mask, nullptr));
+    EXPECT_TRUE(f(banded, &mask, &never));
+    EXPECT_TRUE(SameBytes(whole, banded));
+    test::RecordingProgress cancel;
+    cancel.cancelAfterQuestions = 1;
+    EXPECT_FALSE(f(stopped, &mask, &cancel));
+    EXPECT_TRUE(SameBytes(stopped, source));
+  }
+  EXPECT_TRUE(SameBytes(Remap(source, 7), Remap(source, 7, &never)));
+  EXPECT_TRUE(SameBytes(MedianByIntensity(source), MedianByIntensity(source, &never)));
+  TBitmap32 a = source, b = source;
+  AddNoise(a, 30, 99);
+  EXPECT_TRUE(AddNoise(b, 30, 99, &never));
+  EXPECT_TRUE(SameBytes(a, b));
+  TBitmap32 npr = source, nprBanded = source;
+  TNPRParams p;
+  p.noise = 12;
+  p.distortion = 5;
+  EXPECT_TRUE(NPRFilter(npr, p, &mask, nullptr, 5));
+  EXPECT_TRUE(NPRFilter(nprBanded, p, &mask, &never, 5));
+  EXPECT_TRUE(SameBytes(npr, nprBanded));
 }
 
 }  // namespace

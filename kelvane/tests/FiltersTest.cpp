@@ -38,12 +38,12 @@ TEST(Convolution, BlurAndSharpenLeaveUniformImagesAndEdgesTurnThemWhite) {
   const TBitmap32 uniform(9, 7, 0xFF6496C8u);
   for (auto filter : {BlurFilter, SharpenFilter}) {
     TBitmap32 b = uniform;
-    filter(b, nullptr);
+    filter(b, nullptr, nullptr);
     EXPECT_TRUE(samePixels(b, uniform));
   }
   for (auto filter : {SobelFilter, FindEdgeFilter}) {
     TBitmap32 b = uniform;
-    filter(b, nullptr);
+    filter(b, nullptr, nullptr);
     for (int y = 0; y < 7; ++y)
       for (int x = 0; x < 9; ++x) ASSERT_EQ(b.Pixel(x, y), 0xFFFFFFFFu) << x << "," << y;
   }

@@ -106,9 +106,20 @@ struct RecordingProgress : TProgress {
     shown = false;
     endedLater = true;
   }
+  // Cancel as the user presses it: after `cancelAfterSteps` steps, or at the question
+  // after `cancelAfterQuestions` (-1: never).
+  void OfferCancel(bool offer) override { cancelOffered = offer; }
+  bool CancelRequested() const override {
+    ++questions;
+    return (cancelAfterSteps >= 0 && position >= cancelAfterSteps) ||
+           (cancelAfterQuestions >= 0 && questions > cancelAfterQuestions);
+  }
+  void ClearCancel() override { questions = 0; }
   std::vector<std::string> messages;
   int max = 0, position = 0;
-  bool shown = false, endedLater = false;
+  bool shown = false, endedLater = false, cancelOffered = false;
+  int cancelAfterSteps = -1, cancelAfterQuestions = -1;
+  mutable int questions = 0;
 };
 
 // Runs each job at once, as if the worker had finished before the next event.

@@ -1,15 +1,23 @@
 // Kelvane's real windows offscreen, with scripted dialogs and messages.
 #include <QMdiSubWindow>
+#include <QScopeGuard>
 #include <QMenuBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "ScriptedServices.h"
 #include "WindowSupport.h"
 #include "app/MainCommands.h"
+#include "app/ui/QtServices.h"
 #include "app/ui/TColorPickerForm.h"
+#include "app/ui/TForm1.h"
+#include "app/ui/TKVXBaseFilterForm.h"
+#include "app/ui/THSLToolFrom.h"
 #include "app/ui/TKVXEditForm.h"
 #include "app/ui/TMainForm.h"
 #include "app/ui/TSTForm.h"
@@ -166,6 +174,54 @@ private Q_SLOTS:
     QVERIFY(doc.Doc.Base.Pixel(9, 10) == base.Pixel(9, 10));
   }
 
+  // Water Color's dialog on a selection in the middle of a larger picture: the preview
+  // opens on it, and a drag with the mouse pans it.
+  void waterColorPreviewShowsTheSelectionAndPansWithTheMouse() {
+    // Fine diagonal stripes: the median flattens them.
+    TBitmap32 stripes(800, 600);
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x) stripes.SetPixel(x, y, (x + y) % 4 == 0 ? 0xFF202020u : 0xFFE0C0A0u);
+    const QString path = dir.filePath("stripes.png");
+    QVERIFY(SavePicture(path.toStdString(), stripes).ok());
+    QVERIFY(frame->OpenFile(path));
+    TKVXEditSession& doc = Form()->Session();
+    for (int y = 250; y < 450; ++y)
+      for (int x = 300; x < 600; ++x) doc.CurrentMask()->SetValue(x, y, 255);
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+      auto* d = qobject_cast<TKVXBaseFilterForm*>(QApplication::activeModalWidget());
+      const auto close = qScopeGuard([] {
+        if (QWidget* m = QApplication::activeModalWidget()) QMetaObject::invokeMethod(m, "reject", Qt::QueuedConnection);
+      });
+      QVERIFY(d && d->Preview());
+      QWidget* area = d->findChild<QWidget*>("PreviewArea");
+      QVERIFY(area);
+      const TFilterPreview& p = *d->Preview();
+      const TPan opened = p.Pan();
+      QVERIFY(opened.x < 0 && opened.y < 0);
+      const QPoint middle(p.Width() / 2, p.Height() / 2);
+      QCOMPARE(p.CompositePixel(middle.x(), middle.y()) >> 24, 255u);  // selected, not the board
+      auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent e(type, at, area->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(area, &e);
+      };
+      send(QEvent::MouseButtonPress, middle, Qt::LeftButton);
+      send(QEvent::MouseMove, middle + QPoint(-10, -6), Qt::LeftButton);
+      send(QEvent::MouseMove, middle + QPoint(-40, -30), Qt::LeftButton);
+      QCOMPARE(p.Pan(), (TPan{opened.x - 40, opened.y - 30}));
+      const TBitmap32 dragged = p.Shown();
+      send(QEvent::MouseButtonRelease, middle + QPoint(-40, -30), Qt::NoButton);
+      QCOMPARE(p.Pan(), (TPan{opened.x - 40, opened.y - 30}));
+      // While dragging the picture shows unfiltered; the release filters the part in view.
+      const TPan at = p.Pan();
+      QCOMPARE(dragged.Pixel(middle.x(), middle.y()), stripes.Pixel(middle.x() - at.x, middle.y() - at.y));
+      QCOMPARE(p.Shown().Pixel(middle.x(), middle.y()), 0xFFE0C0A0u);
+      checked = true;
+    });
+    frame->Action("AFilterWaterColor")->trigger();
+    QVERIFY(checked);
+  }
+
   void colourPickerTakesHexAndCancelGivesTheOldColour() {
     TColorPickerForm picker;
     QTimer::singleShot(0, [&] {
@@ -182,6 +238,73 @@ private Q_SLOTS:
       picker.accept();
     });
     QCOMPARE(picker.Pick(0xFF102030u), 0xFF102030u);  // mode "R:": the marker is (blue, green)
+  }
+
+  // Work on a worker thread offers Cancel; the window's button reaches it through the
+  // progress it was given, and the button goes with the work.
+  void progressWindowsCancelReachesTheWorkOnItsThread() {
+    TForm1& window = *frame->ProgressWindow();
+    struct Spin final : TJob {
+      std::atomic<bool> stopped{false}, done{false};
+      void Work(TProgress& p) override {
+        p.ClearCancel();
+        p.Begin("Water Color", 1);
+        p.OfferCancel(true);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!p.CancelRequested() && std::chrono::steady_clock::now() < until)
+          std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        stopped = p.CancelRequested();
+        p.OfferCancel(false);
+        p.End();
+      }
+      void Done() override { done = true; }
+    };
+    window.RequestCancel();  // left over from earlier work: cleared when the work starts
+    TQtJobRunner runner(window);
+    auto job = std::make_unique<Spin>();
+    Spin* spin = job.get();
+    runner.Start(std::move(job));
+    QTRY_VERIFY(window.CancelButton()->isVisible());
+    QCOMPARE(window.MessageText(), QString("Water Color"));
+    QTest::qWait(50);
+    QVERIFY(!spin->stopped && !spin->done);
+    QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+    QTRY_VERIFY(spin->done);
+    QVERIFY(spin->stopped);
+    QVERIFY(!window.isVisible());
+    window.Begin("Saving", 3);  // loading and saving offer no Cancel
+    QVERIFY(!window.CancelButton()->isVisible());
+    window.End();
+  }
+
+  void hslWindowComesBackWhereTheUserLeftItInThisRunAndTheNext() {
+    test::ScriptedSettings settings;
+    const QPoint first(40, 50), left(230, 170);
+    auto none = [](float, float, float) {};
+    {
+      THSLToolFrom w(none, &settings);
+      w.ShowAt(first);
+      QCOMPARE(w.pos(), first);
+      w.move(left);
+      w.hide();
+      w.ShowAt(first);
+      QCOMPARE(w.pos(), left);
+      w.hide();
+    }
+    QCOMPARE(settings.values["HSLToolFrom.Left"], std::string("230"));
+    QCOMPARE(settings.values["HSLToolFrom.Top"], std::string("170"));
+    {
+      THSLToolFrom next(none, &settings);
+      next.ShowAt(first);
+      QCOMPARE(next.pos(), left);
+    }
+    // A place off every screen (a monitor unplugged since) or not a number is not used.
+    for (const char* bad : {"90000", "x1"}) {
+      settings.values["HSLToolFrom.Left"] = bad;
+      THSLToolFrom w(none, &settings);
+      w.ShowAt(first);
+      QCOMPARE(w.pos(), first);
+    }
   }
 };
 

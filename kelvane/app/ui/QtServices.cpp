@@ -163,6 +163,9 @@ void TProgressProxy::End() {
 void TProgressProxy::EndLater() {
   Post([](TProgress& p) { p.EndLater(); });
 }
+void TProgressProxy::OfferCancel(bool offer) {
+  Post([offer](TProgress& p) { p.OfferCancel(offer); });
+}
 
 // ---- jobs
 

@@ -68,7 +68,8 @@ public:
   void SetBusy(bool busy) override;
 };
 
-// Progress from any thread: calls off the interface thread are queued to it.
+// Progress from any thread: calls off the interface thread are queued to it; the
+// cancel request is the target's own, read and cleared at once.
 class TProgressProxy final : public TProgress {
 public:
   explicit TProgressProxy(TProgress& target) : target_(target) {}
@@ -77,6 +78,9 @@ public:
   void Step() override;
   void End() override;
   void EndLater() override;
+  void OfferCancel(bool offer) override;
+  bool CancelRequested() const override { return target_.CancelRequested(); }
+  void ClearCancel() override { target_.ClearCancel(); }
 
 private:
   void Post(std::function<void(TProgress&)> f);

@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -11,12 +12,22 @@ namespace kelvane::ui {
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       message_(new QLabel(this)),
-      bar_(new QProgressBar(this)) {
+      bar_(new QProgressBar(this)),
+      cancel_(new QPushButton("Cancel", this)) {
   setObjectName("TForm1");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("Operation:", this));
   layout->addWidget(message_);
-  layout->addWidget(bar_);
+  auto* row = new QHBoxLayout;
+  row->addWidget(bar_, 1);
+  row->addWidget(cancel_);
+  layout->addLayout(row);
+  cancel_->hide();
+  // The work sees the request between its bands of rows; the button shows it was heard.
+  connect(cancel_, &QPushButton::clicked, this, [this] {
+    RequestCancel();
+    cancel_->setEnabled(false);
+  });
   setFixedSize(340, 96);
   setStyleSheet("#TForm1 { border: 1px solid palette(dark); background: palette(window); }");
   setAttribute(Qt::WA_StyledBackground);
@@ -50,7 +61,14 @@ void TForm1::Step() {
 
 void TForm1::End() {
   hideTimer_.stop();
+  OfferCancel(false);
   hide();
+}
+
+void TForm1::OfferCancel(bool offer) {
+  cancel_->setEnabled(true);
+  cancel_->setVisible(offer);
+  repaint();
 }
 
 void TForm1::EndLater() { hideTimer_.start(); }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
@@ -10,7 +11,7 @@ namespace kelvane::ui {
 
 // The progress window: "Operation:", the message and the bar, on top of everything,
 // centred on the screen. A click hides it; after loading and saving it hides itself
-// half a second later.
+// half a second later. Work that can stop part-way gets a Cancel button.
 class TForm1 final : public QWidget, public TProgress {
   Q_OBJECT
 public:
@@ -21,8 +22,10 @@ public:
   void Step() override;
   void End() override;
   void EndLater() override;
+  void OfferCancel(bool offer) override;
 
   QString MessageText() const { return message_->text(); }
+  QPushButton* CancelButton() const { return cancel_; }
   int Position() const { return bar_->value(); }
   int Maximum() const { return bar_->maximum(); }
 
@@ -32,6 +35,7 @@ protected:
 private:
   QLabel* message_;
   QProgressBar* bar_;
+  QPushButton* cancel_;
   QTimer hideTimer_;
 };
 

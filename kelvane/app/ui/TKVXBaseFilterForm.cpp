@@ -80,6 +80,8 @@ bool TKVXBaseFilterForm::Run(TKVXEditSession& doc, const TFilterKind& kind) {
   preview_ = std::make_unique<TFilterPreview>(doc.Doc.Result, doc.CurrentMask(), previewSize_.width(),
                                               previewSize_.height());
   preview_->Enabled = previewCheck_->isChecked();
+  // A selection away from the picture's corner would leave the preview all checkerboard.
+  preview_->PanToSelection();
   Recompute();
   const bool ok = exec() == QDialog::Accepted;
   const TFilterValues values = Values();
@@ -87,7 +89,6 @@ bool TKVXBaseFilterForm::Run(TKVXEditSession& doc, const TFilterKind& kind) {
   preview_.reset();
   kind_ = nullptr;
   if (!ok) return false;
-  doc.SetModified(true);
   doc.RunFilter(kind, values);
   return true;
 }

@@ -109,7 +109,7 @@ TMainForm::TMainForm(TCashMarager* swapper, QWidget* parent)
       [this](float h, float sat, float l) {
         if (TKVXEditSession* d = ActiveDocument()) d->SetHSLTolerances(h, sat, l);
       },
-      this);
+      &settings_, this);
   printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   jpegExport_ = new TKVXJpegExport(this);
   texLib_ = new TTexLibToolForm([this]() -> TMainSession& { return *session_; }, this);
@@ -246,8 +246,7 @@ void TMainForm::RefreshCommands() {
   // The HSL panel belongs to the HSL colour range and shows only while it is the tool.
   const bool hsl = d && d->Mode() == TWindowMode::Selection && d->Selection().Tool == TSelectionTool::stHSLRange;
   if (hsl && !hslTools_->isVisible()) {
-    hslTools_->move(mapToGlobal(QPoint(120, 120)));
-    hslTools_->show();
+    hslTools_->ShowAt(mapToGlobal(QPoint(120, 120)));
   } else if (!hsl && hslTools_->isVisible()) {
     hslTools_->hide();
   }
@@ -306,6 +305,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
   }
   session_->SaveSettings();
   progress_->hide();
+  hslTools_->hide();
   selectTools_->hide();
   gridTools_->hide();
   texLib_->hide();
