@@ -136,4 +136,10 @@ private:
   int width_ = 0, height_ = 0;
 };
 
+// The linear stretch of `src` onto the rectangle `r` of `dst` (clipped, opaque), pixel by
+// pixel: target pixel d along each axis samples the source at (d + 0.5) src / dst - 0.5,
+// held inside the source; the two rows are mixed by LerpPixel at the row weight, then the
+// two columns at the column weight. The plain form of the rule the stretcher follows.
+void StretchLinearReference(const TBitmap32& src, TBitmap32& dst, const TRect& r);
+
 }  // namespace kelvane
