@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -16,9 +17,89 @@
 
 namespace kelvane {
 
+// Under the address sanitizer every buffer goes back at once, so that a use after free is
+// still caught.
+#if defined(__SANITIZE_ADDRESS__)
+#define KELVANE_KEEP_BUFFERS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KELVANE_KEEP_BUFFERS 0
+#endif
+#endif
+#ifndef KELVANE_KEEP_BUFFERS
+#define KELVANE_KEEP_BUFFERS 1
+#endif
+
+namespace {
+
+constexpr size_t kHugePage = size_t(2) << 20;
+
+size_t roundedToHugePages(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+
+// Freed large buffers kept for the next request of the same size, so that a bitmap made
+// and dropped over and over (filter results, stretches, previews) does not go back to
+// the system each time, where fresh memory costs a page fault and a clearing per page.
+// A few buffers at most, and at most kKeptBytes together; the oldest goes first.
+class TKeptBuffers {
+public:
+  static constexpr size_t kCount = 4, kKeptBytes = size_t(256) << 20;
+
+  void* Take(size_t rounded) {
+    const std::lock_guard<std::mutex> guard(lock_);
+    for (size_t i = count_; i-- > 0;)  // the most recently freed first: likely still in the cache
+      if (kept_[i].bytes == rounded) {
+        void* p = kept_[i].p;
+        remove(i);
+        return p;
+      }
+    if (count_ > 0) {  // a miss: the oldest kept buffer is likely of no more use
+      std::free(kept_[0].p);
+      remove(0);
+    }
+    return nullptr;
+  }
+
+  // Keeps the buffer when there is room; false hands it back to the caller to free.
+  bool Keep(void* p, size_t rounded) {
+    const std::lock_guard<std::mutex> guard(lock_);
+    if (rounded > kKeptBytes) return false;
+    while (count_ > 0 && (count_ == kCount || total_ + rounded > kKeptBytes)) {
+      std::free(kept_[0].p);
+      remove(0);
+    }
+    kept_[count_++] = {p, rounded};
+    total_ += rounded;
+    return true;
+  }
+
+private:
+  struct Entry {
+    void* p;
+    size_t bytes;
+  };
+  void remove(size_t i) {
+    total_ -= kept_[i].bytes;
+    std::move(kept_ + i + 1, kept_ + count_, kept_ + i);
+    --count_;
+  }
+
+  std::mutex lock_;
+  Entry kept_[kCount] = {};
+  size_t count_ = 0, total_ = 0;
+};
+
+TKeptBuffers& keptBuffers() {
+  static TKeptBuffers* kept = new TKeptBuffers;  // never destroyed: frees may come at exit
+  return *kept;
+}
+
+}  // namespace
+
 void* AllocateLargeBuffer(size_t bytes) {
-  constexpr size_t kHugePage = size_t(2) << 20;
-  const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  const size_t rounded = roundedToHugePages(bytes);
+#if KELVANE_KEEP_BUFFERS
+  if (void* p = keptBuffers().Take(rounded)) return p;
+#endif
   void* p = std::aligned_alloc(kHugePage, rounded);
   if (!p) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
@@ -27,7 +108,13 @@ void* AllocateLargeBuffer(size_t bytes) {
   return p;
 }
 
-void FreeLargeBuffer(void* p) { std::free(p); }
+void FreeLargeBuffer(void* p, size_t bytes) {
+  if (!p) return;
+#if KELVANE_KEEP_BUFFERS
+  if (keptBuffers().Keep(p, roundedToHugePages(bytes))) return;
+#endif
+  std::free(p);
+}
 
 void TBitmap32::CopyFrom(const TBitmap32& other) {
   CopySettingsFrom(other);

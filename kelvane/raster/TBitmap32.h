@@ -21,9 +21,11 @@ struct TRect {
 };
 
 // Memory for large pixel buffers, in huge pages where the system offers them: a fresh
-// 48 MB bitmap then costs a few dozen page faults instead of twelve thousand.
+// 48 MB bitmap then costs a few dozen page faults instead of twelve thousand. A few freed
+// buffers are kept and handed out again for the same size, so a bitmap made and dropped
+// over and over costs none. FreeLargeBuffer takes the size that was asked for.
 void* AllocateLargeBuffer(size_t bytes);
-void FreeLargeBuffer(void* p);
+void FreeLargeBuffer(void* p, size_t bytes);
 inline constexpr size_t kLargeBufferBytes = size_t(4) << 20;
 
 // An allocator whose resize leaves new pixels uninitialised, for buffers that are
@@ -43,7 +45,7 @@ struct DefaultInitAllocator : std::allocator<T> {
     if (n * sizeof(T) < kLargeBufferBytes)
       std::allocator<T>::deallocate(p, n);
     else
-      FreeLargeBuffer(p);
+      FreeLargeBuffer(p, n * sizeof(T));
   }
   template <class U>
   void construct(U* p) noexcept {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "TestSupport.h"
 #include "raster/RotateByAngle.h"
@@ -220,6 +223,37 @@ TEST(ByteMap, ResamplesLikeTheBitmapResampler) {
   EXPECT_EQ(m.Value(5, 5), 0);
 }
 
+
+// A dropped large bitmap's memory serves the next one of the same size; other sizes get
+// memory of their own, and the kept buffers are safe to take from several threads.
+TEST(LargeBuffers, DroppedBuffersComeBackForTheSameSize) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "buffers go back at once under the address sanitizer";
+#endif
+  const TColor32* first;
+  {
+    TBitmap32 a(2000, 1500, 1);
+    first = a.Bits();
+  }
+  TBitmap32 b(2000, 1500, 7);
+  EXPECT_EQ(b.Bits(), first);
+  EXPECT_EQ(b.Pixel(1999, 1499), 7u);  // cleared like any new bitmap
+  TBitmap32 larger(2100, 1500, 9);     // more than a kept buffer of the first size holds
+  EXPECT_NE(larger.Bits(), b.Bits());
+  EXPECT_EQ(larger.Pixel(2099, 1499), 9u);
+
+  std::vector<std::thread> threads;
+  std::atomic<int> wrong{0};
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([t, &wrong] {
+      for (int i = 0; i < 20; ++i) {
+        TBitmap32 m(1100 + 100 * (i % 3), 1000, TColor32(t * 100 + i));
+        if (m.Pixel(m.Width() - 1, 999) != TColor32(t * 100 + i)) ++wrong;
+      }
+    });
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(wrong, 0);
+}
 
 // ---- vector paths against their per-pixel references, bit for bit ----
 
