@@ -5,6 +5,7 @@
 #if defined(__x86_64__) && defined(__GNUC__)
 #define KELVANE_HAVE_AVX2_PATHS 1
 #define KELVANE_TARGET_AVX2 __attribute__((target("avx2")))
+#define KELVANE_TARGET_AVX512BW __attribute__((target("avx512f,avx512bw")))
 #endif
 
 namespace kelvane {
@@ -13,6 +14,16 @@ namespace kelvane {
 inline bool HasAvx2() {
 #if defined(KELVANE_HAVE_AVX2_PATHS)
   static const bool yes = __builtin_cpu_supports("avx2");
+  return yes;
+#else
+  return false;
+#endif
+}
+
+// Whether this processor runs AVX-512 code with byte and word lanes.
+inline bool HasAvx512bw() {
+#if defined(KELVANE_HAVE_AVX2_PATHS)
+  static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
   return yes;
 #else
   return false;
