@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "CpuFeatures.h"
 #include "ParallelRows.h"
 
 namespace kelvane {
@@ -80,7 +81,7 @@ TBitmap32 blankLike(const TBitmap32& b) {
 // the top-left tap (ix, iy) and the weights (wx, wy) of each: both rows lerped along x,
 // then the two results along y, in 16-bit lanes as LerpPixel does (no lane can reach
 // 65536); then over opaque black, each colour channel Div255(channel x alpha).
-inline __m128i bilinearFour(const TColor32* src, int w, const int* ix, const int* iy, __m128i wx, __m128i wy) {
+[[gnu::always_inline]] inline __m128i bilinearFour(const TColor32* src, int w, const int* ix, const int* iy, __m128i wx, __m128i wy) {
   const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(256), half = _mm_set1_epi16(128);
   auto lerp = [&](__m128i a, __m128i b, __m128i wb) {
     const __m128i t = _mm_add_epi16(_mm_mullo_epi16(a, _mm_sub_epi16(full, wb)), _mm_mullo_epi16(b, wb));
@@ -117,7 +118,7 @@ inline __m128i bilinearFour(const TColor32* src, int w, const int* ix, const int
 }
 
 // floor(v) of two doubles in the int range, and v - floor(v).
-inline __m128i floorTwo(__m128d v, __m128d& fraction) {
+[[gnu::always_inline]] inline __m128i floorTwo(__m128d v, __m128d& fraction) {
   const __m128i t = _mm_cvttpd_epi32(v);
   const __m128d ft = _mm_cvtepi32_pd(t);
   const __m128i below = _mm_castpd_si128(_mm_cmplt_pd(v, ft));  // all ones where v < trunc(v)
@@ -129,9 +130,54 @@ inline __m128i floorTwo(__m128d v, __m128d& fraction) {
 }
 
 // (fraction x 256 + 0.5) truncated, as the per-pixel rule rounds its weights.
-inline __m128i weightTwo(__m128d fraction) {
+[[gnu::always_inline]] inline __m128i weightTwo(__m128d fraction) {
   return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(fraction, _mm_set1_pd(256)), _mm_set1_pd(0.5)));
 }
+
+// The vector loop of one row of a linear rotation, four pixels at a time; groups with a
+// tap on or beyond the border go pixel by pixel. Returns how far it got.
+[[gnu::always_inline]] inline int rotateRowLinear(const Rotation& rot, const double* cdx, const double* sdx, int y,
+                                                  TColor32* row) {
+  const int w = rot.w, h = rot.h;
+  const double dy = y + 0.5 - rot.cy, sdy = rot.s * dy, cdy = rot.c * dy;
+  int x = 0;
+  const __m128d vsdy = _mm_set1_pd(sdy), vcdy = _mm_set1_pd(cdy), vcx = _mm_set1_pd(rot.cx),
+                vcy = _mm_set1_pd(rot.cy), vhalf = _mm_set1_pd(0.5);
+  // Taps clear of the border: 1 <= ix and ix + 2 < w, likewise for iy.
+  const __m128i xLimit = _mm_set1_epi32(w - 2), yLimit = _mm_set1_epi32(h - 2);
+  alignas(16) int ix[4], iy[4];
+  for (; x + 4 <= w; x += 4) {
+    __m128d fx0, fx1, fy0, fy1;
+    const __m128d sx0 = _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_loadu_pd(cdx + x), vsdy), vcx), vhalf);
+    const __m128d sx1 = _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_loadu_pd(cdx + x + 2), vsdy), vcx), vhalf);
+    const __m128d sy0 = _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_loadu_pd(sdx + x), vcdy), vcy), vhalf);
+    const __m128d sy1 = _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_loadu_pd(sdx + x + 2), vcdy), vcy), vhalf);
+    const __m128i vix = _mm_unpacklo_epi64(floorTwo(sx0, fx0), floorTwo(sx1, fx1));
+    const __m128i viy = _mm_unpacklo_epi64(floorTwo(sy0, fy0), floorTwo(sy1, fy1));
+    // Far outside the int range the conversions give INT_MIN, which fails the test too.
+    const __m128i inside =
+        _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi32(vix, _mm_setzero_si128()), _mm_cmplt_epi32(vix, xLimit)),
+                      _mm_and_si128(_mm_cmpgt_epi32(viy, _mm_setzero_si128()), _mm_cmplt_epi32(viy, yLimit)));
+    if (_mm_movemask_epi8(inside) != 0xFFFF) {
+      for (int k = 0; k < 4; ++k) row[x + k] = rot.pixel(x + k, y);
+      continue;
+    }
+    _mm_store_si128(reinterpret_cast<__m128i*>(ix), vix);
+    _mm_store_si128(reinterpret_cast<__m128i*>(iy), viy);
+    const __m128i wx = _mm_unpacklo_epi64(weightTwo(fx0), weightTwo(fx1));
+    const __m128i wy = _mm_unpacklo_epi64(weightTwo(fy0), weightTwo(fy1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), bilinearFour(rot.b.Bits(), w, ix, iy, wx, wy));
+  }
+  return x;
+}
+
+#if defined(KELVANE_HAVE_AVX2_PATHS)
+// The same loop in AVX encoding (three-operand instructions, no register copies).
+KELVANE_TARGET_AVX2 int rotateRowLinearAvx2(const Rotation& rot, const double* cdx, const double* sdx, int y,
+                                            TColor32* row) {
+  return rotateRowLinear(rot, cdx, sdx, y, row);
+}
+#endif
 #endif
 
 }  // namespace
@@ -148,40 +194,19 @@ TBitmap32 RotateByAngle(const TBitmap32& b, double degrees) {
     cdx[size_t(x)] = rot.c * dx;
     sdx[size_t(x)] = -rot.s * dx;
   }
+  const bool avx2 = HasAvx2();
   ParallelRowBands(h, w, [&](int y0, int y1) {
     for (int y = y0; y < y1; ++y) {
       TColor32* row = out.ScanLine(y);
-      const double dy = y + 0.5 - rot.cy, sdy = rot.s * dy, cdy = rot.c * dy;
       int x = 0;
 #if defined(__SSE2__)
       if (rot.linear) {
-        const __m128d vsdy = _mm_set1_pd(sdy), vcdy = _mm_set1_pd(cdy), vcx = _mm_set1_pd(rot.cx),
-                      vcy = _mm_set1_pd(rot.cy), vhalf = _mm_set1_pd(0.5);
-        // Taps clear of the border: 1 <= ix and ix + 2 < w, likewise for iy.
-        const __m128i xLimit = _mm_set1_epi32(w - 2), yLimit = _mm_set1_epi32(h - 2);
-        alignas(16) int ix[4], iy[4];
-        for (; x + 4 <= w; x += 4) {
-          __m128d fx0, fx1, fy0, fy1;
-          const __m128d sx0 = _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_loadu_pd(&cdx[size_t(x)]), vsdy), vcx), vhalf);
-          const __m128d sx1 = _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_loadu_pd(&cdx[size_t(x) + 2]), vsdy), vcx), vhalf);
-          const __m128d sy0 = _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_loadu_pd(&sdx[size_t(x)]), vcdy), vcy), vhalf);
-          const __m128d sy1 = _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_loadu_pd(&sdx[size_t(x) + 2]), vcdy), vcy), vhalf);
-          const __m128i vix = _mm_unpacklo_epi64(floorTwo(sx0, fx0), floorTwo(sx1, fx1));
-          const __m128i viy = _mm_unpacklo_epi64(floorTwo(sy0, fy0), floorTwo(sy1, fy1));
-          // Far outside the int range the conversions give INT_MIN, which fails the test too.
-          const __m128i inside =
-              _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi32(vix, _mm_setzero_si128()), _mm_cmplt_epi32(vix, xLimit)),
-                            _mm_and_si128(_mm_cmpgt_epi32(viy, _mm_setzero_si128()), _mm_cmplt_epi32(viy, yLimit)));
-          if (_mm_movemask_epi8(inside) != 0xFFFF) {
-            for (int k = 0; k < 4; ++k) row[x + k] = rot.pixel(x + k, y);
-            continue;
-          }
-          _mm_store_si128(reinterpret_cast<__m128i*>(ix), vix);
-          _mm_store_si128(reinterpret_cast<__m128i*>(iy), viy);
-          const __m128i wx = _mm_unpacklo_epi64(weightTwo(fx0), weightTwo(fx1));
-          const __m128i wy = _mm_unpacklo_epi64(weightTwo(fy0), weightTwo(fy1));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), bilinearFour(b.Bits(), w, ix, iy, wx, wy));
-        }
+#if defined(KELVANE_HAVE_AVX2_PATHS)
+        x = avx2 ? rotateRowLinearAvx2(rot, cdx.data(), sdx.data(), y, row)
+                 : rotateRowLinear(rot, cdx.data(), sdx.data(), y, row);
+#else
+        x = rotateRowLinear(rot, cdx.data(), sdx.data(), y, row);
+#endif
       }
 #endif
       for (; x < w; ++x) row[x] = rot.pixel(x, y);
