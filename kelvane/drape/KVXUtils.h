@@ -24,6 +24,10 @@ void ApplyHiContrast(TBitmap32& image, const TByteMap& mask);
 // the result at alpha mask x transparency / 255.
 void ComposeMultiply(TBitmap32& result, const TBitmap32& drape, const TBitmap32& photo, const TByteMap& mask,
                      TColor32 color, uint8_t transparency);
+// The same composite pixel by pixel, the rule written out plainly: what ComposeMultiply's
+// vector loop is checked against.
+void ComposeMultiplyReference(TBitmap32& result, const TBitmap32& drape, const TBitmap32& photo,
+                              const TByteMap& mask, TColor32 color, uint8_t transparency);
 // The glare drape: the photo overlaid with drape x colour, blended the same way.
 void ComposeGlare(TBitmap32& result, const TBitmap32& drape, const TBitmap32& photo, const TByteMap& mask,
                   TColor32 color, uint8_t transparency);

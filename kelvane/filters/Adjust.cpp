@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "../raster/ParallelRows.h"
 
@@ -73,64 +72,6 @@ TBitmap32 FlipHorizontal(const TBitmap32& b) {
 TBitmap32 FlipVertical(const TBitmap32& b) {
   const int h = b.Height();
   return permute(b, b.Width(), h, [h](int x, int y) { return std::pair{x, h - 1 - y}; });
-}
-
-namespace {
-
-// floor() for values well inside the int range, without a library call.
-inline int fastFloor(double v) {
-  const int i = int(v);
-  return v < i ? i - 1 : i;
-}
-
-}  // namespace
-
-TBitmap32 RotateByAngle(const TBitmap32& b, double degrees) {
-  const int w = b.Width(), h = b.Height();
-  TBitmap32 out;
-  out.CopySettingsFrom(b);
-  out.SetSizeUninitialized(w, h);
-  if (w == 0 || h == 0) return out;
-  // The source's one-pixel border counts as transparent, so the rotated edges come out
-  // smooth over the black; beyond the border the nearest border pixel is read.
-  auto at = [&](int px, int py) {
-    const int cx = std::clamp(px, 0, w - 1), cy = std::clamp(py, 0, h - 1);
-    const TColor32 c = b.ScanLine(cy)[cx];
-    return (cx == 0 || cy == 0 || cx == w - 1 || cy == h - 1) ? c & 0x00FFFFFFu : c;
-  };
-  const double a = degrees * std::numbers::pi / 180, c = std::cos(a), s = std::sin(a);
-  const double cx = w / 2.0, cy = h / 2.0;
-  const bool linear = b.StretchFilter == TStretchFilter::sfLinear;
-  ParallelRows(h, w, [&](int y0, int y1) {
-    for (int y = y0; y < y1; ++y) {
-      TColor32* row = out.ScanLine(y);
-      for (int x = 0; x < w; ++x) {
-        // The source point that lands on this pixel's centre (inverse rotation).
-        const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-        const double sx = c * dx + s * dy + cx - 0.5, sy = -s * dx + c * dy + cy - 0.5;
-        TColor32 pixel = 0;  // uncovered: stays black
-        if (sx >= -1 && sy >= -1 && sx < w && sy < h) {
-          if (linear) {
-            const int ix = fastFloor(sx), iy = fastFloor(sy);
-            const uint32_t wx = uint32_t((sx - ix) * 256 + 0.5), wy = uint32_t((sy - iy) * 256 + 0.5);
-            if (ix >= 1 && iy >= 1 && ix + 2 < w && iy + 2 < h) {  // clear of the border
-              const TColor32* r0 = b.ScanLine(iy) + ix;
-              const TColor32* r1 = r0 + w;
-              pixel = LerpPixel(LerpPixel(r0[0], r0[1], wx), LerpPixel(r1[0], r1[1], wx), wy);
-            } else {
-              pixel = LerpPixel(LerpPixel(at(ix, iy), at(ix + 1, iy), wx),
-                                LerpPixel(at(ix, iy + 1), at(ix + 1, iy + 1), wx), wy);
-            }
-          } else {
-            const int ix = fastFloor(sx + 0.5), iy = fastFloor(sy + 0.5);
-            if (ix >= 0 && iy >= 0 && ix < w && iy < h) pixel = at(ix, iy);
-          }
-        }
-        row[x] = BlendPixel(pixel, 0xFF000000u);
-      }
-    }
-  });
-  return out;
 }
 
 int ConstrainedSide(int typed, int typedSideOfDocument, int otherSideOfDocument) {

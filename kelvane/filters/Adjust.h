@@ -1,5 +1,6 @@
 #pragma once
 #include "../raster/BalanceTable.h"
+#include "../raster/RotateByAngle.h"
 #include "../raster/TBitmap32.h"
 
 namespace kelvane {
@@ -11,11 +12,6 @@ TBitmap32 Rotate180(const TBitmap32& b);
 TBitmap32 Rotate270(const TBitmap32& b);
 TBitmap32 FlipHorizontal(const TBitmap32& b);
 TBitmap32 FlipVertical(const TBitmap32& b);
-
-// Rotation by `degrees` about the centre, positive clockwise on screen (y down); the
-// size stays, uncovered areas are black, the source's one-pixel border is made
-// transparent first so the edges come out smooth; resampled with the bitmap's filter.
-TBitmap32 RotateByAngle(const TBitmap32& b, double degrees);
 
 // "Constrain Proportions": the other side for a typed one, round(other * typed / side).
 int ConstrainedSide(int typed, int typedSideOfDocument, int otherSideOfDocument);

@@ -21,9 +21,11 @@ struct TRect {
 };
 
 // Memory for large pixel buffers, in huge pages where the system offers them: a fresh
-// 48 MB bitmap then costs a few dozen page faults instead of twelve thousand.
+// 48 MB bitmap then costs a few dozen page faults instead of twelve thousand. A few freed
+// buffers are kept and handed out again for the same size, so a bitmap made and dropped
+// over and over costs none. FreeLargeBuffer takes the size that was asked for.
 void* AllocateLargeBuffer(size_t bytes);
-void FreeLargeBuffer(void* p);
+void FreeLargeBuffer(void* p, size_t bytes);
 inline constexpr size_t kLargeBufferBytes = size_t(4) << 20;
 
 // An allocator whose resize leaves new pixels uninitialised, for buffers that are
@@ -43,7 +45,7 @@ struct DefaultInitAllocator : std::allocator<T> {
     if (n * sizeof(T) < kLargeBufferBytes)
       std::allocator<T>::deallocate(p, n);
     else
-      FreeLargeBuffer(p);
+      FreeLargeBuffer(p, n * sizeof(T));
   }
   template <class U>
   void construct(U* p) noexcept {
@@ -135,5 +137,11 @@ private:
   std::vector<TColor32, DefaultInitAllocator<TColor32>> pixels_;
   int width_ = 0, height_ = 0;
 };
+
+// The linear stretch of `src` onto the rectangle `r` of `dst` (clipped, opaque), pixel by
+// pixel: target pixel d along each axis samples the source at (d + 0.5) src / dst - 0.5,
+// held inside the source; the two rows are mixed by LerpPixel at the row weight, then the
+// two columns at the column weight. The plain form of the rule the stretcher follows.
+void StretchLinearReference(const TBitmap32& src, TBitmap32& dst, const TRect& r);
 
 }  // namespace kelvane

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,51 @@ TEST(DrapeComposite, MultiplyGivesTheDrapeThePhotosShading) {
   const TColor32 c = Color32(200, 100, 50);
   ComposeMultiply(result, Solid(4, 1, c), photo, mask, c, 255);
   EXPECT_EQ(result.Pixel(3, 0), Color32(200 * 200 * 200 >> 16, 100 * 100 * 200 >> 16, 50 * 50 * 200 >> 16));
+}
+
+// The vector composite against the per-pixel rule on random pixels (any alpha), masks
+// with empty runs, partial values and full coverage, every transparency class, widths
+// that leave each remainder of the four-pixel loop, and a large image split across the
+// threads; a mask smaller than the images limits the work to the common area.
+TEST(DrapeComposite, MultiplyEqualsThePerPixelRuleBitForBit) {
+  std::mt19937 gen(77);
+  auto randomBitmap = [&](int w, int h) {
+    TBitmap32 b(w, h);
+    for (size_t i = 0; i < size_t(w) * h; ++i) b.Bits()[i] = TColor32(gen());
+    return b;
+  };
+  const std::pair<int, int> sizes[] = {{1, 1}, {2, 3}, {3, 1}, {4, 2}, {5, 5}, {7, 3}, {13, 11}, {64, 9}, {733, 401}};
+  for (auto [w, h] : sizes) {
+    const TBitmap32 drape = randomBitmap(w, h), photo = randomBitmap(w, h), start = randomBitmap(w, h);
+    TByteMap mask(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint32_t r = gen();
+        // Stretches of zeros, of full coverage and of anything in between.
+        mask.SetValue(x, y, uint8_t((x / 5 + y) % 3 == 0 ? 0 : (x / 5 + y) % 3 == 1 ? 255 : r));
+      }
+    for (int t : {0, 1, 128, 230, 255}) {
+      const TColor32 color = TColor32(gen());
+      TBitmap32 fast = start, reference = start;
+      ComposeMultiply(fast, drape, photo, mask, color, uint8_t(t));
+      ComposeMultiplyReference(reference, drape, photo, mask, color, uint8_t(t));
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          ASSERT_EQ(fast.Pixel(x, y), reference.Pixel(x, y)) << w << "x" << h << " at " << x << "," << y << " T " << t;
+    }
+  }
+  // A mask narrower and shorter than the images.
+  const TBitmap32 drape = randomBitmap(30, 20), photo = randomBitmap(30, 20), start = randomBitmap(30, 20);
+  TBitmap32 fast = start, reference = start;
+  ComposeMultiply(fast, drape, photo, TByteMap(17, 9, 200), 0xFFFFFFFFu, 255);
+  ComposeMultiplyReference(reference, drape, photo, TByteMap(17, 9, 200), 0xFFFFFFFFu, 255);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 30; ++x) {
+      ASSERT_EQ(fast.Pixel(x, y), reference.Pixel(x, y)) << x << "," << y;
+      if (x >= 17 || y >= 9) {
+        ASSERT_EQ(fast.Pixel(x, y), start.Pixel(x, y)) << x << "," << y;
+      }
+    }
 }
 
 TEST(DrapeComposite, GlareOverlaysTheTintedDrapeOnThePhoto) {

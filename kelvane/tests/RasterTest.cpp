@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <random>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "TestSupport.h"
+#include "raster/RotateByAngle.h"
 #include "raster/TByteMap.h"
 
 namespace kelvane {
@@ -215,6 +221,145 @@ TEST(ByteMap, ResamplesLikeTheBitmapResampler) {
   EXPECT_EQ(up.Value(3, 0), 255);
   EXPECT_EQ(m.Resampled(4, 2, TStretchFilter::sfNearest).Value(3, 1), 255);
   EXPECT_EQ(m.Value(5, 5), 0);
+}
+
+
+// A dropped large bitmap's memory serves the next one of the same size; other sizes get
+// memory of their own, and the kept buffers are safe to take from several threads.
+TEST(LargeBuffers, DroppedBuffersComeBackForTheSameSize) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "buffers go back at once under the address sanitizer";
+#endif
+  const TColor32* first;
+  {
+    TBitmap32 a(2000, 1500, 1);
+    first = a.Bits();
+  }
+  TBitmap32 b(2000, 1500, 7);
+  EXPECT_EQ(b.Bits(), first);
+  EXPECT_EQ(b.Pixel(1999, 1499), 7u);  // cleared like any new bitmap
+  TBitmap32 larger(2100, 1500, 9);     // more than a kept buffer of the first size holds
+  EXPECT_NE(larger.Bits(), b.Bits());
+  EXPECT_EQ(larger.Pixel(2099, 1499), 9u);
+
+  std::vector<std::thread> threads;
+  std::atomic<int> wrong{0};
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([t, &wrong] {
+      for (int i = 0; i < 20; ++i) {
+        TBitmap32 m(1100 + 100 * (i % 3), 1000, TColor32(t * 100 + i));
+        if (m.Pixel(m.Width() - 1, 999) != TColor32(t * 100 + i)) ++wrong;
+      }
+    });
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(wrong, 0);
+}
+
+// ---- vector paths against their per-pixel references, bit for bit ----
+
+TBitmap32 randomBitmap(int w, int h, uint32_t seed) {
+  std::mt19937 gen(seed);
+  TBitmap32 b(w, h);
+  for (size_t i = 0; i < size_t(w) * h; ++i) b.Bits()[i] = TColor32(gen());
+  return b;
+}
+
+// The first pixel where two bitmaps differ, for the failure message; "" when equal.
+std::string firstDifference(const TBitmap32& a, const TBitmap32& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return "sizes differ";
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y)) {
+        char text[96];
+        std::snprintf(text, sizeof text, "at %d,%d: %08X, reference %08X", x, y, a.Pixel(x, y), b.Pixel(x, y));
+        return text;
+      }
+  return "";
+}
+
+// Shrinking, growing, the exact half, single rows and columns, targets of one pixel and
+// widths that leave every remainder of the four-pixel loop; 700 x 400 targets split
+// across the threads.
+TEST(StretchFast, LinearResampleEqualsThePerPixelRule) {
+  const std::pair<int, int> sources[] = {{1, 1}, {2, 2}, {1, 9}, {9, 1}, {5, 3}, {613, 457}, {800, 600}, {1401, 3}};
+  const std::pair<int, int> targets[] = {{1, 1}, {2, 1}, {3, 5}, {7, 460}, {306, 228}, {400, 300},
+                                         {1227, 915}, {700, 400}, {13, 1}, {1, 13}, {401, 299}};
+  uint32_t seed = 1;
+  for (auto [sw, sh] : sources) {
+    TBitmap32 src = randomBitmap(sw, sh, seed++);
+    src.StretchFilter = TStretchFilter::sfLinear;
+    for (auto [w, h] : targets) {
+      if (int64_t(w) * h > 300000 && int64_t(sw) * sh < 1000) continue;  // tiny sources need no huge targets
+      const TBitmap32 fast = src.Resampled(w, h);
+      TBitmap32 reference(w, h);
+      StretchLinearReference(src, reference, reference.BoundsRect());
+      ASSERT_EQ(firstDifference(fast, reference), "") << sw << "x" << sh << " to " << w << "x" << h;
+    }
+  }
+}
+
+// Rectangles hanging over every side of the target, drawn opaque and blended: only the
+// visible part is written, sampled as if the rectangle were whole.
+TEST(StretchFast, ClippedAndBlendedStretchesEqualTheReference) {
+  TBitmap32 src = randomBitmap(97, 61, 40);
+  src.StretchFilter = TStretchFilter::sfLinear;
+  const TBitmap32 background = randomBitmap(120, 90, 41);
+  const TRect rects[] = {{-30, -20, 150, 70}, {10, 5, 43, 88}, {-7, 50, 60, 200}, {119, 89, 300, 300}, {3, 4, 5, 6}};
+  for (const TRect& r : rects) {
+    TBitmap32 whole = background;
+    StretchLinearReference(src, whole, r);
+    for (bool blend : {false, true}) {
+      TBitmap32 s = src, fast = background, expected = background;
+      s.DrawMode = blend ? TDrawMode::dmBlend : TDrawMode::dmOpaque;
+      s.MasterAlpha = 201;
+      s.DrawTo(fast, r);
+      for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, 90); ++y)
+        for (int x = std::max(r.Left, 0); x < std::min(r.Right, 120); ++x)
+          expected.SetPixel(x, y, blend ? BlendPixel(whole.Pixel(x, y), background.Pixel(x, y), 201) : whole.Pixel(x, y));
+      ASSERT_EQ(firstDifference(fast, expected), "") << r.Left << "," << r.Top << " blend " << blend;
+    }
+  }
+}
+
+// Angles on both sides of zero, past a full turn, the quarter turns and a hair off zero;
+// sizes from one pixel to ones split across the threads, with widths leaving every
+// remainder of the four-pixel loop; random alpha, so the blend over black is exercised.
+TEST(RotateFast, RotationEqualsThePerPixelRule) {
+  const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {3, 3}, {4, 1}, {1, 7}, {5, 4}, {37, 23}, {64, 64}, {643, 481}};
+  const double angles[] = {0, 17, -17, 45, 90, 180, -270, 359.5, 1e-9, 1000, -0.3, 33.3333};
+  uint32_t seed = 100;
+  for (auto [w, h] : sizes)
+    for (TStretchFilter filter : {TStretchFilter::sfLinear, TStretchFilter::sfNearest}) {
+      TBitmap32 src = randomBitmap(w, h, seed++);
+      src.StretchFilter = filter;
+      for (double a : angles) {
+        if (w * h > 100000 && a != 17 && a != -0.3 && a != 90) continue;  // the large size at a few angles
+        const TBitmap32 fast = RotateByAngle(src, a), reference = RotateByAngleReference(src, a);
+        ASSERT_EQ(firstDifference(fast, reference), "") << w << "x" << h << " by " << a << " linear "
+                                                        << (filter == TStretchFilter::sfLinear);
+        ASSERT_EQ(fast.StretchFilter, filter);
+      }
+    }
+}
+
+// The rule itself on an opaque picture: the centre pixel of an odd square survives any
+// angle, the corners of a turned oblong are black, and half alpha at the border mixes
+// the edge with the black.
+TEST(RotateFast, ReferenceKeepsTheCentreAndBlackensTheCorners) {
+  TBitmap32 image(41, 21, 0xFF808080u);
+  image.SetPixel(20, 10, 0xFFFF0000u);
+  image.StretchFilter = TStretchFilter::sfLinear;
+  for (double a : {10.0, 77.0, -150.0}) {
+    const TBitmap32 r = RotateByAngleReference(image, a);
+    EXPECT_EQ(r.Pixel(20, 10), 0xFFFF0000u) << a;
+    EXPECT_EQ(r.Pixel(0, 0), 0xFF000000u) << a;
+    EXPECT_EQ(r.Pixel(40, 20), 0xFF000000u) << a;
+  }
+  // At 0 degrees an interior pixel is read as is; a border pixel becomes transparent,
+  // and over black it turns black.
+  const TBitmap32 same = RotateByAngleReference(image, 0);
+  EXPECT_EQ(same.Pixel(5, 5), 0xFF808080u);
+  EXPECT_EQ(same.Pixel(0, 5), 0xFF000000u);
 }
 
 }  // namespace
