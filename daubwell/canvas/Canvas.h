@@ -17,17 +17,25 @@ struct Rgb {
 inline constexpr int32_t kPreviewCanvas = 0;
 inline constexpr int32_t kDocumentCanvas = 9;
 
-// Told before the records of rows [y0, y1) change: an undo snapshot still being copied
-// in the background takes those rows first. A copy of a canvas does not carry it.
+// Told before the records of rows [y0, y1) change: the undo history notes which rows of
+// its snapshots no longer agree with the canvas, and a snapshot still being copied in the
+// background takes those rows first. A copy of a canvas does not carry it, and assigning
+// to a canvas drops it.
 class RowWriteHook {
 public:
   RowWriteHook() = default;
   RowWriteHook(const RowWriteHook&) {}
-  RowWriteHook& operator=(const RowWriteHook&) { return *this; }
+  // A canvas given other records by assignment is no longer the one that was heard.
+  RowWriteHook& operator=(const RowWriteHook&) {
+    fn = nullptr;
+    owner = nullptr;
+    return *this;
+  }
   void operator()(uint32_t y0, uint32_t y1) const {
     if (fn) fn(y0, y1);
   }
   std::function<void(uint32_t, uint32_t)> fn;
+  const void* owner = nullptr;  // who set fn
 };
 
 // A painting: width x height records (row-major, row 0 at the top) and the lit image
