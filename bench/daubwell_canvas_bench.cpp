@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <string>
 
 #include "canvas/Lighting.h"
 
@@ -52,28 +53,41 @@ void BM_PlainPass(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainPass)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Arguments: side, high quality, wide vectors allowed (the same passes built for the
+// baseline processor, for comparison).
 void BM_RelightAll(benchmark::State& state) {
   Canvas& c = paintedCanvas(uint32_t(state.range(0)));
   c.highQuality = state.range(1) != 0;
+  const bool wide = allowWideVectors(state.range(2) != 0) && state.range(2) != 0;
   for (auto _ : state) relightAll(c);
+  allowWideVectors(true);
   state.SetItemsProcessed(state.iterations() * int64_t(c.pixels.size()));
-  state.SetLabel(c.highQuality ? "high quality" : "low quality");
+  state.SetLabel(std::string(c.highQuality ? "high quality" : "low quality") + (wide ? ", wide vectors" : ""));
 }
-BENCHMARK(BM_RelightAll)->Args({5000, 1})->Args({5000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RelightAll)
+    ->Args({5000, 1, 1})
+    ->Args({5000, 1, 0})
+    ->Args({5000, 0, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 
-// One dab of the largest brush: a 200 x 200 square, on one core.
+// One dab of the largest brush: a 200 x 200 square, on one core. Arguments: high
+// quality, wide vectors allowed.
 void BM_RelightRect(benchmark::State& state) {
   Canvas& c = paintedCanvas(5000);
   c.highQuality = state.range(0) != 0;
+  const bool wide = allowWideVectors(state.range(1) != 0) && state.range(1) != 0;
   int i = 0;
   for (auto _ : state) {
     const int x = 1000 + (i++ % 16) * 150;
     relightRect(c, x, 2000, x + 200, 2200);
   }
+  allowWideVectors(true);
   state.SetItemsProcessed(state.iterations() * 200 * 200);
-  state.SetLabel(c.highQuality ? "high quality" : "low quality");
+  state.SetLabel(std::string(c.highQuality ? "high quality" : "low quality") + (wide ? ", wide vectors" : ""));
 }
-BENCHMARK(BM_RelightRect)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RelightRect)->Args({1, 1})->Args({1, 0})->Args({0, 1})->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace daubwell

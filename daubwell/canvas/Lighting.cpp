@@ -97,6 +97,9 @@ struct HighlightWindow {
   inline void load(const Shader& s, int r);
 };
 
+using SpanShader = void (*)(const Shader&, uint32_t, uint32_t, uint32_t, const HighlightWindow&, uint8_t*, int);
+SpanShader spanShader();
+
 struct Shader {
   const CanvasPixel* pixels;
   uint32_t width, height;
@@ -147,7 +150,8 @@ struct Shader {
   // Columns x0 <= x < x1 (at most kBand) of row y. The same rules as shade(), arranged
   // as passes over small arrays: the arithmetic passes are vectorised by the compiler,
   // only the highlight reads and the byte loads and stores stay one pixel at a time.
-  void shadeSpan(uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& window, uint8_t* out, int bpp) const {
+  [[gnu::always_inline]] inline void shadeSpan(uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& window,
+                                               uint8_t* out, int bpp) const {
     const uint32_t n = x1 - x0;
     const CanvasPixel* row = pixels + size_t(y) * width;
 
@@ -248,7 +252,7 @@ struct Shader {
       window.start(*this, bx, bend, y0);
       for (uint32_t y = y0; y < y1; ++y) {
         window.advanceTo(*this, y);
-        shadeSpan(bx, bend, y, window, surface.pictureRow(y) + size_t(bx) * bpp, bpp);
+        spanShader()(*this, bx, bend, y, window, surface.pictureRow(y) + size_t(bx) * bpp, bpp);
       }
     }
   }
@@ -273,6 +277,32 @@ void HighlightWindow::load(const Shader& s, int r) {
   } else {
     for (int i = 0; i < columns; ++i) d[i] = uint8_t(s.highlightAt(left + i, r));
   }
+}
+
+// The same span code built twice: for the baseline processor and for one with AVX2,
+// whose wider vectors do the same IEEE operations in the same order (no fused
+// multiply-add: the build turns contraction off), so both give the same bits.
+void shadeSpanBaseline(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& w,
+                       uint8_t* out, int bpp) {
+  s.shadeSpan(x0, x1, y, w, out, bpp);
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define DAUBWELL_WIDE_SPANS 1
+[[gnu::target("avx2")]] void shadeSpanAvx2(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y,
+                                          const HighlightWindow& w, uint8_t* out, int bpp) {
+  s.shadeSpan(x0, x1, y, w, out, bpp);
+}
+#endif
+
+bool wideVectorsAllowed = true;
+
+SpanShader spanShader() {
+#ifdef DAUBWELL_WIDE_SPANS
+  static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+  if (hasAvx2 && wideVectorsAllowed) return shadeSpanAvx2;
+#endif
+  return shadeSpanBaseline;
 }
 
 bool ready(const Canvas& c) {
@@ -308,6 +338,15 @@ void relightAllReference(Canvas& canvas) {
   for (uint32_t x = 0; x < canvas.width; ++x)
     for (uint32_t y = 0; y < canvas.height; ++y) shadePixel(canvas, x, y);
   canvas.lightingValid = true;
+}
+
+bool allowWideVectors(bool allowed) {
+  wideVectorsAllowed = allowed;
+#ifdef DAUBWELL_WIDE_SPANS
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
 }
 
 }  // namespace daubwell

@@ -21,4 +21,9 @@ void relightRect(Canvas& canvas, int x0, int y0, int x1, int y1);
 // call per pixel. Tests compare relightAll against it.
 void relightAllReference(Canvas& canvas);
 
+// Whether the relighting passes may use the processor's wider vectors where it has them
+// (they may by default). Returns whether it has them. For tests and benchmarks, which
+// compare both builds of the passes; not for use while a relight runs.
+bool allowWideVectors(bool allowed);
+
 }  // namespace daubwell
