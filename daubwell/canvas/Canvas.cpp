@@ -30,6 +30,19 @@ void Canvas::adopt(uint32_t newWidth, uint32_t newHeight, std::vector<CanvasPixe
   pixels.resize(size_t(newWidth) * newHeight, kBlankPixel);
 }
 
+CanvasPixel* Canvas::replaceRecords(uint32_t newWidth, uint32_t newHeight) {
+  aboutToWriteAll();
+  surface.create(newWidth, newHeight);
+  const size_t n = size_t(newWidth) * newHeight;
+  if (pixels.size() != n) {
+    std::vector<CanvasPixel>().swap(pixels);  // the old records go before the new ones come
+    pixels.resize(n);
+  }
+  width = newWidth;
+  height = newHeight;
+  return pixels.data();
+}
+
 void Canvas::clear() {
   aboutToWriteAll();
   std::fill(pixels.begin(), pixels.end(), kBlankPixel);

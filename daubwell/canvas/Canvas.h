@@ -48,6 +48,10 @@ public:
   void create(uint32_t width, uint32_t height);
   // Takes width x height records as they are (a painting read from a file).
   void adopt(uint32_t width, uint32_t height, std::vector<CanvasPixel>&& records);
+  // Makes the canvas width x height for records that are all about to be written (a
+  // painting read from a file) and returns them: the record memory is kept when the
+  // number of records stays the same, and holds whatever it held.
+  CanvasPixel* replaceRecords(uint32_t width, uint32_t height);
   // Blank records and a white surface.
   void clear();
   // Background of the brush and stroke previews: half the colour, half the pattern as
