@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "canvas/Document.h"
 #include "canvas/Lighting.h"
@@ -50,26 +49,37 @@ BENCHMARK(BM_CopyRecords)->Unit(benchmark::kMillisecond)->UseRealTime()->Measure
 
 // What a press on the canvas costs before the first dab: the snapshot is begun and the
 // dab's rows are taken; the rest of the copy runs in the background (not timed). The
-// painting's first snapshot has no dropped one to reuse: everything is copied, in
-// memory made ready when the painting was opened.
+// painting's first snapshot has no dropped one to reuse: everything is copied, into
+// memory made ready when the painting was opened (argument 1), or into fresh memory
+// (argument 0).
 void BM_UndoSnapshotPushFirst(benchmark::State& state) {
   Document& doc = largeDocument();
+  const bool prepared = state.range(0) != 0;
   for (auto _ : state) {
     state.PauseTiming();
     doc.history = UndoHistory();
-    doc.history.prepareSpare(doc.canvas.pixels.size());
-    doc.history.settle();
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the spare is ready
+    if (prepared) {
+      doc.history.prepareSpare(doc.canvas.pixels.size());
+      doc.history.waitForSpare();
+    }
     state.ResumeTiming();
     doc.pushUndo();
     doc.canvas.aboutToWrite(2400, 2600);
     state.PauseTiming();
     doc.history.settle();
+    doc.history.waitForSpare();
     state.ResumeTiming();
   }
+  state.SetLabel(prepared ? "memory made ready" : "fresh memory");
   doc.history = UndoHistory();
 }
-BENCHMARK(BM_UndoSnapshotPushFirst)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(4);
+BENCHMARK(BM_UndoSnapshotPushFirst)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(4);
 
 // A press after earlier strokes: six snapshots are held, the oldest one's memory is
 // brought up to date (the rows painted since) for the new one.

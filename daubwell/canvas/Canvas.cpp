@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "HugePages.h"
+
 namespace daubwell {
 
 Canvas::Canvas() {
@@ -18,7 +20,15 @@ void Canvas::create(uint32_t newWidth, uint32_t newHeight) {
   surface.create(newWidth, newHeight);
   width = newWidth;
   height = newHeight;
-  pixels.assign(size_t(newWidth) * newHeight, kBlankPixel);
+  const size_t n = size_t(newWidth) * newHeight;
+  if (pixels.capacity() < n) makeRoomFor(n);
+  pixels.assign(n, kBlankPixel);
+}
+
+void Canvas::makeRoomFor(size_t n) {
+  std::vector<CanvasPixel>().swap(pixels);  // the old records go before the new ones come
+  pixels.reserve(n);
+  adviseHugePages(pixels.data(), n * sizeof(CanvasPixel));
 }
 
 void Canvas::adopt(uint32_t newWidth, uint32_t newHeight, std::vector<CanvasPixel>&& records) {
@@ -35,7 +45,7 @@ CanvasPixel* Canvas::replaceRecords(uint32_t newWidth, uint32_t newHeight) {
   surface.create(newWidth, newHeight);
   const size_t n = size_t(newWidth) * newHeight;
   if (pixels.size() != n) {
-    std::vector<CanvasPixel>().swap(pixels);  // the old records go before the new ones come
+    if (pixels.capacity() < n) makeRoomFor(n);
     pixels.resize(n);
   }
   width = newWidth;

@@ -79,6 +79,10 @@ public:
   bool lightingOn = true;    // "Lighting"
   float spare = 0.0f;
   RowWriteHook writeHook;
+
+private:
+  // Empty records with room for n, in memory asked to be backed by huge pages.
+  void makeRoomFor(size_t n);
 };
 
 }  // namespace daubwell

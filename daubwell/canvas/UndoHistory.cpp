@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "HugePages.h"
 #include "Lighting.h"
 
 namespace daubwell {
@@ -69,8 +70,15 @@ void copyRows(const CanvasPixel* from, CanvasPixel* to, uint32_t width, const Ro
   other.join();
 }
 
-RecordArray::RecordArray(size_t n)
-    : data_(n ? static_cast<CanvasPixel*>(std::malloc(n * sizeof(CanvasPixel))) : nullptr), size_(n) {
+RecordArray::RecordArray(size_t n) : size_(n) {
+  const size_t bytes = n * sizeof(CanvasPixel);
+  if (bytes >= kHugePageBytes) {
+    const size_t whole = (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+    data_.reset(static_cast<CanvasPixel*>(std::aligned_alloc(kHugePageBytes, whole)));
+    if (data_) adviseHugePages(data_.get(), whole);
+  } else if (n) {
+    data_.reset(static_cast<CanvasPixel*>(std::malloc(bytes)));
+  }
   if (n && !data_) throw std::bad_alloc();
 }
 

@@ -95,6 +95,10 @@ public:
   void prepareSpare(size_t records);
   // Waits until a background copy is complete.
   void settle();
+  // Waits until the array prepareSpare makes is ready; for tests and benchmarks.
+  void waitForSpare() const {
+    if (preparing_.valid()) preparing_.wait();
+  }
 
   bool canUndo() const { return snapshots_.size() > position_; }
   bool canRedo() const { return position_ >= 2; }

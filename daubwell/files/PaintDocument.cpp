@@ -4,6 +4,7 @@
 #include <memory>
 #include <thread>
 
+#include "../canvas/HugePages.h"
 #include "../canvas/Lighting.h"
 #include "AtomicFile.h"
 #include "BlockCodec.h"
@@ -123,6 +124,7 @@ void decodeBody(const BodyLayout& b, CanvasPixel* out) {
   auto decode = [&](int first) {
     for (int i = first; i < kPlaneCount; i += 2) {
       planes[i].reset(new uint8_t[b.count]);
+      adviseHugePages(planes[i].get(), b.count);
       decodeStream(b.planes[i], std::span<uint8_t>(planes[i].get(), b.count), b.width, b.height, kPlaneLevel);
     }
   };
