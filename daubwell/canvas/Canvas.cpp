@@ -17,6 +17,7 @@ Canvas::Canvas() {
 
 void Canvas::create(uint32_t newWidth, uint32_t newHeight) {
   aboutToWriteAll();
+  lit = {};
   surface.create(newWidth, newHeight);
   width = newWidth;
   height = newHeight;
@@ -33,6 +34,7 @@ void Canvas::makeRoomFor(size_t n) {
 
 void Canvas::adopt(uint32_t newWidth, uint32_t newHeight, std::vector<CanvasPixel>&& records) {
   aboutToWriteAll();
+  lit = {};
   surface.create(newWidth, newHeight);
   width = newWidth;
   height = newHeight;
@@ -42,6 +44,7 @@ void Canvas::adopt(uint32_t newWidth, uint32_t newHeight, std::vector<CanvasPixe
 
 CanvasPixel* Canvas::replaceRecords(uint32_t newWidth, uint32_t newHeight) {
   aboutToWriteAll();
+  lit = {};
   surface.create(newWidth, newHeight);
   const size_t n = size_t(newWidth) * newHeight;
   if (pixels.size() != n) {
@@ -55,6 +58,7 @@ CanvasPixel* Canvas::replaceRecords(uint32_t newWidth, uint32_t newHeight) {
 
 void Canvas::clear() {
   aboutToWriteAll();
+  lit = {};
   std::fill(pixels.begin(), pixels.end(), kBlankPixel);
   surface.fill(255, 255, 255);
 }

@@ -5,6 +5,7 @@
 
 #include "CanvasPixel.h"
 #include "DisplaySurface.h"
+#include "RowSet.h"
 
 namespace daubwell {
 
@@ -61,8 +62,11 @@ public:
   void resample(uint32_t newWidth, uint32_t newHeight);
   void invalidateLighting() { lightingValid = false; }
   // Every writer of records says so first (rows [y0, y1), or all of them).
-  void aboutToWrite(uint32_t y0, uint32_t y1) const { writeHook(y0, y1); }
-  void aboutToWriteAll() const { writeHook(0, height); }
+  void aboutToWrite(uint32_t y0, uint32_t y1) const {
+    if (lit.whole) lit.changed.add(y0, y1);
+    writeHook(y0, y1);
+  }
+  void aboutToWriteAll() const { aboutToWrite(0, height); }
 
   bool empty() const { return pixels.empty(); }
   CanvasPixel& at(uint32_t x, uint32_t y) { return pixels[size_t(y) * width + x]; }
@@ -79,6 +83,16 @@ public:
   bool lightingOn = true;    // "Lighting"
   float spare = 0.0f;
   RowWriteHook writeHook;
+
+  // Since the whole canvas was last relit (and with which display flags): the rows whose
+  // records changed. Kept by aboutToWrite and relightAll; relightChanged uses it to
+  // recompute only what a whole relight would change.
+  struct LitState {
+    bool whole = false;
+    bool highQuality = false, lightingOn = false;
+    RowSet changed;
+  };
+  mutable LitState lit;
 
 private:
   // Empty records with room for n, in memory asked to be backed by huge pages.

@@ -316,12 +316,75 @@ void shadePixel(Canvas& canvas, uint32_t x, uint32_t y) {
   Shader(canvas).shade(x, y, canvas.surface.pictureRow(y) + size_t(x) * canvas.surface.bytesPerPixel());
 }
 
+namespace {
+
+void markWholeLit(Canvas& canvas) {
+  canvas.lit.whole = true;
+  canvas.lit.highQuality = canvas.highQuality;
+  canvas.lit.lightingOn = canvas.lightingOn;
+  if (canvas.lit.changed.rows() == canvas.height)
+    canvas.lit.changed.clear();
+  else
+    canvas.lit.changed = RowSet(canvas.height);
+  canvas.lightingValid = true;
+}
+
+// Rows whose shown colours read a record of `changed`: a pixel reads the relief of the
+// rows next to it and the highlight of rows up to kReach away (taken as unsigned and
+// reduced modulo the height, as the taps are). Two rows to spare on each side.
+RowSet rowsReading(const RowSet& changed, uint32_t height) {
+  constexpr int kBefore = kReach + 2, kAfter = kReach + 2;
+  RowSet out(height);
+  if (changed.empty()) return out;
+  for (uint32_t y = 0; y < height; ++y) {
+    const bool nearEdge = y < uint32_t(kBefore) || y + uint32_t(kAfter) >= height;
+    if (!nearEdge) {
+      // Inside, the rows read are one run: look for any changed row in it.
+      bool hit = false;
+      for (int k = -kBefore; k <= kAfter && !hit; ++k) hit = changed.contains(uint32_t(int(y) + k));
+      if (hit) out.add(y, y + 1);
+      continue;
+    }
+    for (int k = -kBefore; k <= kAfter; ++k)
+      if (changed.contains(wrap(int(y) + k, height))) {
+        out.add(y, y + 1);
+        break;
+      }
+  }
+  return out;
+}
+
+}  // namespace
+
 void relightAll(Canvas& canvas) {
   if (!ready(canvas)) return;
   const Shader shader(canvas);
   parallelRows(canvas.height, canvas.width,
                [&](uint32_t y0, uint32_t y1) { shader.shadeRows(canvas.surface, 0, canvas.width, y0, y1); });
-  canvas.lightingValid = true;
+  markWholeLit(canvas);
+}
+
+void relightChanged(Canvas& canvas) {
+  if (!ready(canvas)) return;
+  const Canvas::LitState& lit = canvas.lit;
+  // Invalid lighting asks for everything (effects, Open and the display toggles say so).
+  if (!canvas.lightingValid || !lit.whole || lit.highQuality != canvas.highQuality ||
+      lit.lightingOn != canvas.lightingOn || lit.changed.rows() != canvas.height) {
+    relightAll(canvas);
+    return;
+  }
+  const RowSet rows = rowsReading(lit.changed, canvas.height);
+  if (rows.count() * 2 > canvas.height) {
+    relightAll(canvas);
+    return;
+  }
+  const Shader shader(canvas);
+  rows.forEachRun([&](uint32_t y0, uint32_t y1) {
+    parallelRows(y1 - y0, canvas.width, [&](uint32_t a, uint32_t b) {
+      shader.shadeRows(canvas.surface, 0, canvas.width, y0 + a, y0 + b);
+    });
+  });
+  markWholeLit(canvas);
 }
 
 void relightRect(Canvas& canvas, int x0, int y0, int x1, int y1) {
@@ -337,7 +400,10 @@ void relightRect(Canvas& canvas, int x0, int y0, int x1, int y1) {
 void relightAllReference(Canvas& canvas) {
   for (uint32_t x = 0; x < canvas.width; ++x)
     for (uint32_t y = 0; y < canvas.height; ++y) shadePixel(canvas, x, y);
-  canvas.lightingValid = true;
+  if (ready(canvas))
+    markWholeLit(canvas);
+  else
+    canvas.lightingValid = true;
 }
 
 bool allowWideVectors(bool allowed) {

@@ -14,6 +14,12 @@ void shadePixel(Canvas& canvas, uint32_t x, uint32_t y);
 // same as one pass in any order.
 void relightAll(Canvas& canvas);
 
+// What relightAll would show, recomputing only the rows that read a record changed since
+// the whole canvas was last relit with the same display flags (every writer announces
+// its rows through aboutToWrite); everything when that is not known, or is most of it.
+// Restoring an undo snapshot relights this way.
+void relightChanged(Canvas& canvas);
+
 // shadePixel for x0 <= x < x1, y0 <= y < y1 after clamping the rectangle to the canvas.
 void relightRect(Canvas& canvas, int x0, int y0, int x1, int y1);
 

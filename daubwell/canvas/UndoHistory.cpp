@@ -288,7 +288,7 @@ RestoreResult UndoHistory::restore(size_t n, Canvas& canvas, Messages& messages)
   recordsCopied_ += s.stale.count() * size_t(s.width);
   copyRows(s.pixels.data(), canvas.pixels.data(), s.width, s.stale);
   s.stale.clear();
-  relightAll(canvas);
+  relightChanged(canvas);
   return resized ? RestoreResult::SizeChanged : RestoreResult::Restored;
 }
 

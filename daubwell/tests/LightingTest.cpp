@@ -260,6 +260,44 @@ TEST(Lighting, RelightRectMatchesTheReferenceAnywhere) {
   }
 }
 
+// Changes announced row by row (next to the edges too, where the highlight taps wrap to
+// the far side), some of them relit by their squares as dabs are: relighting what changed
+// shows what relighting everything shows; a display flag changed or the lighting
+// invalidated since relights everything.
+TEST(Lighting, RelightChangedShowsWhatRelightAllShows) {
+  for (auto [w, h, seed] : {std::tuple{50u, 130u, 31u}, {9u, 30u, 32u}, {300u, 61u, 33u}}) {
+    Canvas c = test::randomCanvas(w, h, seed, 12.0f);
+    relightAll(c);
+    std::mt19937 rng(seed);
+    auto gen = [&] { return uint32_t(rng()); };
+    for (int round = 0; round < 12; ++round) {
+      for (int k = 0; k < 3; ++k) {
+        const uint32_t y0 = k == 0 ? 0 : k == 1 ? h - 1 - gen() % 3 : gen() % h;
+        const uint32_t y1 = std::min(h, y0 + 1 + gen() % 4);
+        c.aboutToWrite(y0, y1);
+        for (uint32_t y = y0; y < y1; ++y) {
+          CanvasPixel& p = c.at(gen() % w, y);
+          p.height += float(int(gen() % 200) - 100) * 0.1f;
+          p.highlight = uint8_t(gen());
+          p.red = uint8_t(gen());
+        }
+        if (gen() % 2) relightRect(c, int(gen() % w) - 3, int(y0) - 2, int(gen() % w) + 4, int(y1) + 2);
+      }
+      if (round == 5) c.highQuality = !c.highQuality;
+      if (round == 8) {
+        c.aboutToWriteAll();
+        for (CanvasPixel& p : c.pixels) p.shading = uint8_t(255 - p.shading);
+        c.invalidateLighting();
+      }
+      relightChanged(c);
+      EXPECT_TRUE(c.lightingValid);
+      Canvas ref = c;
+      relightAllReference(ref);
+      ASSERT_EQ(c.surface.bytes(), ref.surface.bytes()) << w << "x" << h << " round " << round;
+    }
+  }
+}
+
 TEST(Lighting, RelightRectClampsToTheCanvasAndTouchesOnlyItsSquare) {
   Canvas c = test::randomCanvas(12, 9, 7, 20.0f);
   Canvas whole = c;

@@ -213,6 +213,13 @@ bool sameBytes(const std::vector<CanvasPixel>& a, const std::vector<CanvasPixel>
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(CanvasPixel)) == 0;
 }
 
+// The shown image is what relighting everything from scratch shows.
+bool shownAsRelit(const Canvas& c) {
+  Canvas ref = c;
+  relightAllReference(ref);
+  return c.surface.bytes() == ref.surface.bytes();
+}
+
 // The history as plainly as it can be kept: whole copies, moved about as the rules say.
 struct PlainHistory {
   struct State {
@@ -279,6 +286,7 @@ TEST(UndoHistory, EveryStepLeavesTheRecordsThePlainHistoryHolds) {
               c.at(pick(c.width), r).height += 1.5f;
               c.at(pick(c.width), r).highlight = uint8_t(gen());
             }
+            if (pick(2)) relightRect(c, int(pick(c.width)) - 5, int(y) - 5, int(pick(c.width)) + 5, int(end) + 5);
           }
         } else if (action < 10) {  // a whole-canvas change
           plain.push(c);
@@ -294,6 +302,7 @@ TEST(UndoHistory, EveryStepLeavesTheRecordsThePlainHistoryHolds) {
           if (want) {
             ASSERT_EQ(c.width, want->w);
             ASSERT_TRUE(sameBytes(c.pixels, want->records)) << "undo at step " << step;
+            ASSERT_TRUE(shownAsRelit(c)) << "undo at step " << step;
           }
         } else if (action < 19) {
           const auto want = plain.redo();
@@ -301,6 +310,7 @@ TEST(UndoHistory, EveryStepLeavesTheRecordsThePlainHistoryHolds) {
           if (want) {
             ASSERT_EQ(c.width, want->w);
             ASSERT_TRUE(sameBytes(c.pixels, want->records)) << "redo at step " << step;
+            ASSERT_TRUE(shownAsRelit(c)) << "redo at step " << step;
           }
         } else {
           plain = PlainHistory();
