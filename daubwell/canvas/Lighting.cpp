@@ -279,9 +279,9 @@ void HighlightWindow::load(const Shader& s, int r) {
   }
 }
 
-// The same span code built twice: for the baseline processor and for one with AVX2,
-// whose wider vectors do the same IEEE operations in the same order (no fused
-// multiply-add: the build turns contraction off), so both give the same bits.
+// The same span code built three times: for the baseline processor, for one with AVX2 and
+// for one with AVX-512, whose wider vectors do the same IEEE operations in the same order
+// (no fused multiply-add: the build turns contraction off), so all give the same bits.
 void shadeSpanBaseline(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& w,
                        uint8_t* out, int bpp) {
   s.shadeSpan(x0, x1, y, w, out, bpp);
@@ -293,16 +293,37 @@ void shadeSpanBaseline(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y, co
                                           const HighlightWindow& w, uint8_t* out, int bpp) {
   s.shadeSpan(x0, x1, y, w, out, bpp);
 }
+[[gnu::target("avx512f,avx512vl,avx512bw,avx512dq,prefer-vector-width=512")]] void shadeSpanAvx512(
+    const Shader& s, uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& w, uint8_t* out, int bpp) {
+  s.shadeSpan(x0, x1, y, w, out, bpp);
+}
 #endif
 
-bool wideVectorsAllowed = true;
+// The builds this processor can run, baseline first, and the one in use.
+struct SpanBuilds {
+  SpanShader builds[3];
+  int count = 0;
+  int chosen = 0;
+  SpanBuilds() {
+    builds[count++] = shadeSpanBaseline;
+#ifdef DAUBWELL_WIDE_SPANS
+    if (__builtin_cpu_supports("avx2")) builds[count++] = shadeSpanAvx2;
+    if (count == 2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq"))
+      builds[count++] = shadeSpanAvx512;
+#endif
+    chosen = count - 1;
+  }
+};
+
+SpanBuilds& spanBuilds() {
+  static SpanBuilds b;
+  return b;
+}
 
 SpanShader spanShader() {
-#ifdef DAUBWELL_WIDE_SPANS
-  static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-  if (hasAvx2 && wideVectorsAllowed) return shadeSpanAvx2;
-#endif
-  return shadeSpanBaseline;
+  const SpanBuilds& b = spanBuilds();
+  return b.builds[b.chosen];
 }
 
 bool ready(const Canvas& c) {
@@ -406,13 +427,11 @@ void relightAllReference(Canvas& canvas) {
     canvas.lightingValid = true;
 }
 
-bool allowWideVectors(bool allowed) {
-  wideVectorsAllowed = allowed;
-#ifdef DAUBWELL_WIDE_SPANS
-  return __builtin_cpu_supports("avx2");
-#else
-  return false;
-#endif
+int vectorBuilds() { return spanBuilds().count; }
+
+void useVectorBuild(int build) {
+  SpanBuilds& b = spanBuilds();
+  b.chosen = std::clamp(build, 0, b.count - 1);
 }
 
 }  // namespace daubwell

@@ -27,9 +27,10 @@ void relightRect(Canvas& canvas, int x0, int y0, int x1, int y1);
 // call per pixel. Tests compare relightAll against it.
 void relightAllReference(Canvas& canvas);
 
-// Whether the relighting passes may use the processor's wider vectors where it has them
-// (they may by default). Returns whether it has them. For tests and benchmarks, which
-// compare both builds of the passes; not for use while a relight runs.
-bool allowWideVectors(bool allowed);
+// The builds of the relighting passes this processor runs: 1 (the baseline) to 3 (with
+// AVX2, then AVX-512). Relighting uses the widest; useVectorBuild picks another (0 is
+// the baseline), for tests and benchmarks that compare them; not while a relight runs.
+int vectorBuilds();
+void useVectorBuild(int build);
 
 }  // namespace daubwell

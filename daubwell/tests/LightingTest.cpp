@@ -158,20 +158,21 @@ TEST(Lighting, UnboundedReliefShowsFlatInsteadOfFailing) {
   EXPECT_TRUE(c.lightingValid);
 }
 
-// Both builds of the passes (baseline and wide vectors, where the processor has them).
-std::vector<bool> vectorBuilds() {
-  const bool wide = allowWideVectors(true);
-  return wide ? std::vector<bool>{false, true} : std::vector<bool>{false};
+// Every build of the passes the processor runs (baseline, AVX2, AVX-512).
+std::vector<int> vectorBuildList() {
+  std::vector<int> out;
+  for (int b = 0; b < vectorBuilds(); ++b) out.push_back(b);
+  return out;
 }
 
 struct WideVectorsReset {
-  ~WideVectorsReset() { allowWideVectors(true); }
+  ~WideVectorsReset() { useVectorBuild(vectorBuilds() - 1); }
 };
 
 TEST(Lighting, RelightAllMatchesThePixelByPixelReference) {
   WideVectorsReset reset;
-  for (bool wide : vectorBuilds()) {
-    allowWideVectors(wide);
+  for (int wide : vectorBuildList()) {
+    useVectorBuild(wide);
     for (auto [w, h, seed] : {std::tuple{1u, 1u, 1u}, {2u, 3u, 2u}, {37u, 5u, 3u}, {301u, 257u, 4u}, {600u, 80u, 5u}}) {
       for (bool hq : {false, true}) {
         for (bool lit : {false, true}) {
@@ -182,7 +183,7 @@ TEST(Lighting, RelightAllMatchesThePixelByPixelReference) {
           relightAll(fast);
           relightAllReference(ref);
           ASSERT_EQ(fast.surface.bytes(), ref.surface.bytes())
-              << w << "x" << h << " hq " << hq << " lit " << lit << " wide " << wide;
+              << w << "x" << h << " hq " << hq << " lit " << lit << " build " << wide;
         }
       }
     }
@@ -210,20 +211,20 @@ TEST(Lighting, ExtremeReliefShowsAsTheReferenceInEveryBuild) {
         ref.highQuality = hq;
         ref.lightingOn = lit;
         relightAllReference(ref);
-        for (bool wide : vectorBuilds()) {
-          allowWideVectors(wide);
+        for (int wide : vectorBuildList()) {
+          useVectorBuild(wide);
           Canvas fast = base;
           fast.highQuality = hq;
           fast.lightingOn = lit;
           relightAll(fast);
           ASSERT_EQ(fast.surface.bytes(), ref.surface.bytes())
-              << w << "x" << h << " hq " << hq << " lit " << lit << " wide " << wide;
+              << w << "x" << h << " hq " << hq << " lit " << lit << " build " << wide;
           Canvas rect = base;
           rect.highQuality = hq;
           rect.lightingOn = lit;
           relightRect(rect, -1, -1, int(w) + 1, int(h) + 1);
           ASSERT_EQ(rect.surface.bytes(), ref.surface.bytes())
-              << w << "x" << h << " hq " << hq << " lit " << lit << " wide " << wide << " (rect)";
+              << w << "x" << h << " hq " << hq << " lit " << lit << " build " << wide << " (rect)";
         }
       }
     }
@@ -235,8 +236,8 @@ TEST(Lighting, ExtremeReliefShowsAsTheReferenceInEveryBuild) {
 // and NaN: each must show what the pixel-by-pixel reference shows inside it.
 TEST(Lighting, RelightRectMatchesTheReferenceAnywhere) {
   WideVectorsReset reset;
-  for (bool wide : vectorBuilds()) {
-  allowWideVectors(wide);
+  for (int wide : vectorBuildList()) {
+  useVectorBuild(wide);
   for (auto [w, h, seed] : {std::tuple{3u, 2u, 8u}, {45u, 300u, 9u}, {700u, 260u, 10u}}) {
     for (bool hq : {false, true}) {
       Canvas base = test::randomCanvas(w, h, seed, 60.0f);
@@ -253,7 +254,7 @@ TEST(Lighting, RelightRectMatchesTheReferenceAnywhere) {
         for (int y = std::max(y0, 0); y < std::min(y1, H); ++y)
           for (int x = std::max(x0, 0); x < std::min(x1, W); ++x)
             ASSERT_EQ(c.surface.pixel(uint32_t(x), uint32_t(y)), ref.surface.pixel(uint32_t(x), uint32_t(y)))
-                << w << "x" << h << " hq " << hq << " wide " << wide << " at " << x << "," << y;
+                << w << "x" << h << " hq " << hq << " build " << wide << " at " << x << "," << y;
       }
     }
   }
