@@ -273,6 +273,12 @@ void HighlightWindow::load(const Shader& s, int r) {
   uint8_t* d = rows[uint32_t(r) & (kRows - 1)];
   if (r >= 0 && uint32_t(r) < s.height && left >= 0 && uint64_t(left) + uint64_t(columns) <= s.width) {
     const CanvasPixel* p = s.pixels + size_t(r) * s.width + uint32_t(left);
+    // The next rows' records are asked for now: each row is a stream of its own that the
+    // processor would only start fetching at its first miss.
+    if (uint32_t(r) + 2 < s.height) {
+      const char* ahead = reinterpret_cast<const char*>(p + 2 * size_t(s.width));
+      for (size_t off = 0; off < size_t(columns) * sizeof(CanvasPixel); off += 64) __builtin_prefetch(ahead + off);
+    }
     for (int i = 0; i < columns; ++i) d[i] = p[i].highlight;
   } else {
     for (int i = 0; i < columns; ++i) d[i] = uint8_t(s.highlightAt(left + i, r));
