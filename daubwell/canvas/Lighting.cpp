@@ -234,6 +234,15 @@ struct Shader {
         b8[i] = clampByte(bs[i] + ts[i]);
       }
     }
+    // The shown image has three bytes a pixel: a fixed stride lets the stores be vectorised.
+    if (bpp == 3) {
+      for (uint32_t i = 0; i < n; ++i) {
+        out[3 * i] = b8[i];
+        out[3 * i + 1] = g8[i];
+        out[3 * i + 2] = r8[i];
+      }
+      return;
+    }
     for (uint32_t i = 0; i < n; ++i, out += bpp) {
       out[0] = b8[i];
       out[1] = g8[i];
