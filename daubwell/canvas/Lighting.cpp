@@ -92,13 +92,13 @@ struct HighlightWindow {
   int columns = 0;
 
   uint8_t at(int c, int r) const { return rows[uint32_t(r) & (kRows - 1)][c - left]; }
-  inline void start(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y0);
-  inline void advanceTo(const Shader& s, uint32_t y);
-  inline void load(const Shader& s, int r);
+  [[gnu::always_inline]] inline void start(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y0);
+  [[gnu::always_inline]] inline void advanceTo(const Shader& s, uint32_t y);
+  [[gnu::always_inline]] inline void load(const Shader& s, int r);
 };
 
-using SpanShader = void (*)(const Shader&, uint32_t, uint32_t, uint32_t, const HighlightWindow&, uint8_t*, int);
-SpanShader spanShader();
+using RowsShader = void (*)(const Shader&, DisplaySurface&, uint32_t, uint32_t, uint32_t, uint32_t);
+RowsShader rowsShader();
 
 struct Shader {
   const CanvasPixel* pixels;
@@ -252,7 +252,7 @@ struct Shader {
 
   // Shades the rectangle in bands of columns: the highlight reads of a pixel wander up
   // to 21 rows away, and a narrow band keeps all the rows it reads in the cache.
-  void shadeRows(DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0,
+  [[gnu::always_inline]] inline void shadeRows(DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0,
                  uint32_t y1) const {
     const int bpp = surface.bytesPerPixel();
     HighlightWindow window;
@@ -261,7 +261,7 @@ struct Shader {
       window.start(*this, bx, bend, y0);
       for (uint32_t y = y0; y < y1; ++y) {
         window.advanceTo(*this, y);
-        spanShader()(*this, bx, bend, y, window, surface.pictureRow(y) + size_t(bx) * bpp, bpp);
+        shadeSpan(bx, bend, y, window, surface.pictureRow(y) + size_t(bx) * bpp, bpp);
       }
     }
   }
@@ -294,38 +294,38 @@ void HighlightWindow::load(const Shader& s, int r) {
   }
 }
 
-// The same span code built three times: for the baseline processor, for one with AVX2 and
+// The same row code built three times: for the baseline processor, for one with AVX2 and
 // for one with AVX-512, whose wider vectors do the same IEEE operations in the same order
 // (no fused multiply-add: the build turns contraction off), so all give the same bits.
-void shadeSpanBaseline(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& w,
-                       uint8_t* out, int bpp) {
-  s.shadeSpan(x0, x1, y, w, out, bpp);
+void shadeRowsBaseline(const Shader& s, DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0,
+                       uint32_t y1) {
+  s.shadeRows(surface, x0, x1, y0, y1);
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #define DAUBWELL_WIDE_SPANS 1
-[[gnu::target("avx2")]] void shadeSpanAvx2(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y,
-                                          const HighlightWindow& w, uint8_t* out, int bpp) {
-  s.shadeSpan(x0, x1, y, w, out, bpp);
+[[gnu::target("avx2")]] void shadeRowsAvx2(const Shader& s, DisplaySurface& surface, uint32_t x0, uint32_t x1,
+                                          uint32_t y0, uint32_t y1) {
+  s.shadeRows(surface, x0, x1, y0, y1);
 }
-[[gnu::target("avx512f,avx512vl,avx512bw,avx512dq,prefer-vector-width=512")]] void shadeSpanAvx512(
-    const Shader& s, uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& w, uint8_t* out, int bpp) {
-  s.shadeSpan(x0, x1, y, w, out, bpp);
+[[gnu::target("avx512f,avx512vl,avx512bw,avx512dq,prefer-vector-width=512")]] void shadeRowsAvx512(
+    const Shader& s, DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0, uint32_t y1) {
+  s.shadeRows(surface, x0, x1, y0, y1);
 }
 #endif
 
 // The builds this processor can run, baseline first, and the one in use.
 struct SpanBuilds {
-  SpanShader builds[3];
+  RowsShader builds[3];
   int count = 0;
   int chosen = 0;
   SpanBuilds() {
-    builds[count++] = shadeSpanBaseline;
+    builds[count++] = shadeRowsBaseline;
 #ifdef DAUBWELL_WIDE_SPANS
-    if (__builtin_cpu_supports("avx2")) builds[count++] = shadeSpanAvx2;
+    if (__builtin_cpu_supports("avx2")) builds[count++] = shadeRowsAvx2;
     if (count == 2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
         __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq"))
-      builds[count++] = shadeSpanAvx512;
+      builds[count++] = shadeRowsAvx512;
 #endif
     chosen = count - 1;
   }
@@ -336,7 +336,7 @@ SpanBuilds& spanBuilds() {
   return b;
 }
 
-SpanShader spanShader() {
+RowsShader rowsShader() {
   const SpanBuilds& b = spanBuilds();
   return b.builds[b.chosen];
 }
@@ -396,7 +396,7 @@ void relightAll(Canvas& canvas) {
   if (!ready(canvas)) return;
   const Shader shader(canvas);
   parallelRows(canvas.height, canvas.width,
-               [&](uint32_t y0, uint32_t y1) { shader.shadeRows(canvas.surface, 0, canvas.width, y0, y1); });
+               [&](uint32_t y0, uint32_t y1) { rowsShader()(shader, canvas.surface, 0, canvas.width, y0, y1); });
   markWholeLit(canvas);
 }
 
@@ -417,7 +417,7 @@ void relightChanged(Canvas& canvas) {
   const Shader shader(canvas);
   rows.forEachRun([&](uint32_t y0, uint32_t y1) {
     parallelRows(y1 - y0, canvas.width, [&](uint32_t a, uint32_t b) {
-      shader.shadeRows(canvas.surface, 0, canvas.width, y0 + a, y0 + b);
+      rowsShader()(shader, canvas.surface, 0, canvas.width, y0 + a, y0 + b);
     });
   });
   markWholeLit(canvas);
@@ -430,7 +430,7 @@ void relightRect(Canvas& canvas, int x0, int y0, int x1, int y1) {
   x1 = int(std::min<int64_t>(x1, canvas.width));
   y1 = int(std::min<int64_t>(y1, canvas.height));
   if (x0 >= x1 || y0 >= y1) return;
-  Shader(canvas).shadeRows(canvas.surface, uint32_t(x0), uint32_t(x1), uint32_t(y0), uint32_t(y1));
+  rowsShader()(Shader(canvas), canvas.surface, uint32_t(x0), uint32_t(x1), uint32_t(y0), uint32_t(y1));
 }
 
 void relightAllReference(Canvas& canvas) {
