@@ -3,7 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <algorithm>
 #include <random>
+#include <string>
 
 #include "canvas/Lighting.h"
 
@@ -52,28 +54,46 @@ void BM_PlainPass(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainPass)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+constexpr const char* kBuildNames[] = {", baseline build", ", AVX2 build", ", AVX-512 build"};
+
+// Arguments: side, high quality, build of the passes (0 the baseline processor's, 1 with
+// AVX2, 2 with AVX-512, where the processor has them).
 void BM_RelightAll(benchmark::State& state) {
   Canvas& c = paintedCanvas(uint32_t(state.range(0)));
   c.highQuality = state.range(1) != 0;
+  const int build = std::min(int(state.range(2)), vectorBuilds() - 1);
+  useVectorBuild(build);
   for (auto _ : state) relightAll(c);
+  useVectorBuild(vectorBuilds() - 1);
   state.SetItemsProcessed(state.iterations() * int64_t(c.pixels.size()));
-  state.SetLabel(c.highQuality ? "high quality" : "low quality");
+  state.SetLabel(std::string(c.highQuality ? "high quality" : "low quality") + kBuildNames[build]);
 }
-BENCHMARK(BM_RelightAll)->Args({5000, 1})->Args({5000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RelightAll)
+    ->Args({5000, 1, 2})
+    ->Args({5000, 1, 1})
+    ->Args({5000, 1, 0})
+    ->Args({5000, 0, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 
-// One dab of the largest brush: a 200 x 200 square, on one core.
+// One dab of the largest brush: a 200 x 200 square, on one core. Arguments: high
+// quality, build of the passes.
 void BM_RelightRect(benchmark::State& state) {
   Canvas& c = paintedCanvas(5000);
   c.highQuality = state.range(0) != 0;
+  const int build = std::min(int(state.range(1)), vectorBuilds() - 1);
+  useVectorBuild(build);
   int i = 0;
   for (auto _ : state) {
     const int x = 1000 + (i++ % 16) * 150;
     relightRect(c, x, 2000, x + 200, 2200);
   }
+  useVectorBuild(vectorBuilds() - 1);
   state.SetItemsProcessed(state.iterations() * 200 * 200);
-  state.SetLabel(c.highQuality ? "high quality" : "low quality");
+  state.SetLabel(std::string(c.highQuality ? "high quality" : "low quality") + kBuildNames[build]);
 }
-BENCHMARK(BM_RelightRect)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RelightRect)->Args({1, 2})->Args({1, 1})->Args({1, 0})->Args({0, 2})->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace daubwell

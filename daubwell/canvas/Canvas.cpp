@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "HugePages.h"
+
 namespace daubwell {
 
 Canvas::Canvas() {
@@ -15,14 +17,24 @@ Canvas::Canvas() {
 
 void Canvas::create(uint32_t newWidth, uint32_t newHeight) {
   aboutToWriteAll();
+  lit = {};
   surface.create(newWidth, newHeight);
   width = newWidth;
   height = newHeight;
-  pixels.assign(size_t(newWidth) * newHeight, kBlankPixel);
+  const size_t n = size_t(newWidth) * newHeight;
+  if (pixels.capacity() < n) makeRoomFor(n);
+  pixels.assign(n, kBlankPixel);
+}
+
+void Canvas::makeRoomFor(size_t n) {
+  std::vector<CanvasPixel>().swap(pixels);  // the old records go before the new ones come
+  pixels.reserve(n);
+  adviseHugePages(pixels.data(), n * sizeof(CanvasPixel));
 }
 
 void Canvas::adopt(uint32_t newWidth, uint32_t newHeight, std::vector<CanvasPixel>&& records) {
   aboutToWriteAll();
+  lit = {};
   surface.create(newWidth, newHeight);
   width = newWidth;
   height = newHeight;
@@ -30,8 +42,23 @@ void Canvas::adopt(uint32_t newWidth, uint32_t newHeight, std::vector<CanvasPixe
   pixels.resize(size_t(newWidth) * newHeight, kBlankPixel);
 }
 
+CanvasPixel* Canvas::replaceRecords(uint32_t newWidth, uint32_t newHeight) {
+  aboutToWriteAll();
+  lit = {};
+  surface.create(newWidth, newHeight);
+  const size_t n = size_t(newWidth) * newHeight;
+  if (pixels.size() != n) {
+    if (pixels.capacity() < n) makeRoomFor(n);
+    pixels.resize(n);
+  }
+  width = newWidth;
+  height = newHeight;
+  return pixels.data();
+}
+
 void Canvas::clear() {
   aboutToWriteAll();
+  lit = {};
   std::fill(pixels.begin(), pixels.end(), kBlankPixel);
   surface.fill(255, 255, 255);
 }

@@ -5,6 +5,7 @@
 
 #include "CanvasPixel.h"
 #include "DisplaySurface.h"
+#include "RowSet.h"
 
 namespace daubwell {
 
@@ -17,17 +18,25 @@ struct Rgb {
 inline constexpr int32_t kPreviewCanvas = 0;
 inline constexpr int32_t kDocumentCanvas = 9;
 
-// Told before the records of rows [y0, y1) change: an undo snapshot still being copied
-// in the background takes those rows first. A copy of a canvas does not carry it.
+// Told before the records of rows [y0, y1) change: the undo history notes which rows of
+// its snapshots no longer agree with the canvas, and a snapshot still being copied in the
+// background takes those rows first. A copy of a canvas does not carry it, and assigning
+// to a canvas drops it.
 class RowWriteHook {
 public:
   RowWriteHook() = default;
   RowWriteHook(const RowWriteHook&) {}
-  RowWriteHook& operator=(const RowWriteHook&) { return *this; }
+  // A canvas given other records by assignment is no longer the one that was heard.
+  RowWriteHook& operator=(const RowWriteHook&) {
+    fn = nullptr;
+    owner = nullptr;
+    return *this;
+  }
   void operator()(uint32_t y0, uint32_t y1) const {
     if (fn) fn(y0, y1);
   }
   std::function<void(uint32_t, uint32_t)> fn;
+  const void* owner = nullptr;  // who set fn
 };
 
 // A painting: width x height records (row-major, row 0 at the top) and the lit image
@@ -40,6 +49,10 @@ public:
   void create(uint32_t width, uint32_t height);
   // Takes width x height records as they are (a painting read from a file).
   void adopt(uint32_t width, uint32_t height, std::vector<CanvasPixel>&& records);
+  // Makes the canvas width x height for records that are all about to be written (a
+  // painting read from a file) and returns them: the record memory is kept when the
+  // number of records stays the same, and holds whatever it held.
+  CanvasPixel* replaceRecords(uint32_t width, uint32_t height);
   // Blank records and a white surface.
   void clear();
   // Background of the brush and stroke previews: half the colour, half the pattern as
@@ -49,8 +62,11 @@ public:
   void resample(uint32_t newWidth, uint32_t newHeight);
   void invalidateLighting() { lightingValid = false; }
   // Every writer of records says so first (rows [y0, y1), or all of them).
-  void aboutToWrite(uint32_t y0, uint32_t y1) const { writeHook(y0, y1); }
-  void aboutToWriteAll() const { writeHook(0, height); }
+  void aboutToWrite(uint32_t y0, uint32_t y1) const {
+    if (lit.whole) lit.changed.add(y0, y1);
+    writeHook(y0, y1);
+  }
+  void aboutToWriteAll() const { aboutToWrite(0, height); }
 
   bool empty() const { return pixels.empty(); }
   CanvasPixel& at(uint32_t x, uint32_t y) { return pixels[size_t(y) * width + x]; }
@@ -67,6 +83,20 @@ public:
   bool lightingOn = true;    // "Lighting"
   float spare = 0.0f;
   RowWriteHook writeHook;
+
+  // Since the whole canvas was last relit (and with which display flags): the rows whose
+  // records changed. Kept by aboutToWrite and relightAll; relightChanged uses it to
+  // recompute only what a whole relight would change.
+  struct LitState {
+    bool whole = false;
+    bool highQuality = false, lightingOn = false;
+    RowSet changed;
+  };
+  mutable LitState lit;
+
+private:
+  // Empty records with room for n, in memory asked to be backed by huge pages.
+  void makeRoomFor(size_t n);
 };
 
 }  // namespace daubwell

@@ -92,10 +92,13 @@ struct HighlightWindow {
   int columns = 0;
 
   uint8_t at(int c, int r) const { return rows[uint32_t(r) & (kRows - 1)][c - left]; }
-  inline void start(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y0);
-  inline void advanceTo(const Shader& s, uint32_t y);
-  inline void load(const Shader& s, int r);
+  [[gnu::always_inline]] inline void start(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y0);
+  [[gnu::always_inline]] inline void advanceTo(const Shader& s, uint32_t y);
+  [[gnu::always_inline]] inline void load(const Shader& s, int r);
 };
+
+using RowsShader = void (*)(const Shader&, DisplaySurface&, uint32_t, uint32_t, uint32_t, uint32_t);
+RowsShader rowsShader();
 
 struct Shader {
   const CanvasPixel* pixels;
@@ -147,7 +150,8 @@ struct Shader {
   // Columns x0 <= x < x1 (at most kBand) of row y. The same rules as shade(), arranged
   // as passes over small arrays: the arithmetic passes are vectorised by the compiler,
   // only the highlight reads and the byte loads and stores stay one pixel at a time.
-  void shadeSpan(uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& window, uint8_t* out, int bpp) const {
+  [[gnu::always_inline]] inline void shadeSpan(uint32_t x0, uint32_t x1, uint32_t y, const HighlightWindow& window,
+                                               uint8_t* out, int bpp) const {
     const uint32_t n = x1 - x0;
     const CanvasPixel* row = pixels + size_t(y) * width;
 
@@ -230,6 +234,15 @@ struct Shader {
         b8[i] = clampByte(bs[i] + ts[i]);
       }
     }
+    // The shown image has three bytes a pixel: a fixed stride lets the stores be vectorised.
+    if (bpp == 3) {
+      for (uint32_t i = 0; i < n; ++i) {
+        out[3 * i] = b8[i];
+        out[3 * i + 1] = g8[i];
+        out[3 * i + 2] = r8[i];
+      }
+      return;
+    }
     for (uint32_t i = 0; i < n; ++i, out += bpp) {
       out[0] = b8[i];
       out[1] = g8[i];
@@ -239,7 +252,7 @@ struct Shader {
 
   // Shades the rectangle in bands of columns: the highlight reads of a pixel wander up
   // to 21 rows away, and a narrow band keeps all the rows it reads in the cache.
-  void shadeRows(DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0,
+  [[gnu::always_inline]] inline void shadeRows(DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0,
                  uint32_t y1) const {
     const int bpp = surface.bytesPerPixel();
     HighlightWindow window;
@@ -269,10 +282,63 @@ void HighlightWindow::load(const Shader& s, int r) {
   uint8_t* d = rows[uint32_t(r) & (kRows - 1)];
   if (r >= 0 && uint32_t(r) < s.height && left >= 0 && uint64_t(left) + uint64_t(columns) <= s.width) {
     const CanvasPixel* p = s.pixels + size_t(r) * s.width + uint32_t(left);
+    // The next rows' records are asked for now: each row is a stream of its own that the
+    // processor would only start fetching at its first miss.
+    if (uint32_t(r) + 2 < s.height) {
+      const char* ahead = reinterpret_cast<const char*>(p + 2 * size_t(s.width));
+      for (size_t off = 0; off < size_t(columns) * sizeof(CanvasPixel); off += 64) __builtin_prefetch(ahead + off);
+    }
     for (int i = 0; i < columns; ++i) d[i] = p[i].highlight;
   } else {
     for (int i = 0; i < columns; ++i) d[i] = uint8_t(s.highlightAt(left + i, r));
   }
+}
+
+// The same row code built three times: for the baseline processor, for one with AVX2 and
+// for one with AVX-512, whose wider vectors do the same IEEE operations in the same order
+// (no fused multiply-add: the build turns contraction off), so all give the same bits.
+void shadeRowsBaseline(const Shader& s, DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0,
+                       uint32_t y1) {
+  s.shadeRows(surface, x0, x1, y0, y1);
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define DAUBWELL_WIDE_SPANS 1
+[[gnu::target("avx2")]] void shadeRowsAvx2(const Shader& s, DisplaySurface& surface, uint32_t x0, uint32_t x1,
+                                          uint32_t y0, uint32_t y1) {
+  s.shadeRows(surface, x0, x1, y0, y1);
+}
+[[gnu::target("avx512f,avx512vl,avx512bw,avx512dq,prefer-vector-width=512")]] void shadeRowsAvx512(
+    const Shader& s, DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0, uint32_t y1) {
+  s.shadeRows(surface, x0, x1, y0, y1);
+}
+#endif
+
+// The builds this processor can run, baseline first, and the one in use.
+struct SpanBuilds {
+  RowsShader builds[3];
+  int count = 0;
+  int chosen = 0;
+  SpanBuilds() {
+    builds[count++] = shadeRowsBaseline;
+#ifdef DAUBWELL_WIDE_SPANS
+    if (__builtin_cpu_supports("avx2")) builds[count++] = shadeRowsAvx2;
+    if (count == 2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq"))
+      builds[count++] = shadeRowsAvx512;
+#endif
+    chosen = count - 1;
+  }
+};
+
+SpanBuilds& spanBuilds() {
+  static SpanBuilds b;
+  return b;
+}
+
+RowsShader rowsShader() {
+  const SpanBuilds& b = spanBuilds();
+  return b.builds[b.chosen];
 }
 
 bool ready(const Canvas& c) {
@@ -286,12 +352,75 @@ void shadePixel(Canvas& canvas, uint32_t x, uint32_t y) {
   Shader(canvas).shade(x, y, canvas.surface.pictureRow(y) + size_t(x) * canvas.surface.bytesPerPixel());
 }
 
+namespace {
+
+void markWholeLit(Canvas& canvas) {
+  canvas.lit.whole = true;
+  canvas.lit.highQuality = canvas.highQuality;
+  canvas.lit.lightingOn = canvas.lightingOn;
+  if (canvas.lit.changed.rows() == canvas.height)
+    canvas.lit.changed.clear();
+  else
+    canvas.lit.changed = RowSet(canvas.height);
+  canvas.lightingValid = true;
+}
+
+// Rows whose shown colours read a record of `changed`: a pixel reads the relief of the
+// rows next to it and the highlight of rows up to kReach away (taken as unsigned and
+// reduced modulo the height, as the taps are). Two rows to spare on each side.
+RowSet rowsReading(const RowSet& changed, uint32_t height) {
+  constexpr int kBefore = kReach + 2, kAfter = kReach + 2;
+  RowSet out(height);
+  if (changed.empty()) return out;
+  for (uint32_t y = 0; y < height; ++y) {
+    const bool nearEdge = y < uint32_t(kBefore) || y + uint32_t(kAfter) >= height;
+    if (!nearEdge) {
+      // Inside, the rows read are one run: look for any changed row in it.
+      bool hit = false;
+      for (int k = -kBefore; k <= kAfter && !hit; ++k) hit = changed.contains(uint32_t(int(y) + k));
+      if (hit) out.add(y, y + 1);
+      continue;
+    }
+    for (int k = -kBefore; k <= kAfter; ++k)
+      if (changed.contains(wrap(int(y) + k, height))) {
+        out.add(y, y + 1);
+        break;
+      }
+  }
+  return out;
+}
+
+}  // namespace
+
 void relightAll(Canvas& canvas) {
   if (!ready(canvas)) return;
   const Shader shader(canvas);
   parallelRows(canvas.height, canvas.width,
-               [&](uint32_t y0, uint32_t y1) { shader.shadeRows(canvas.surface, 0, canvas.width, y0, y1); });
-  canvas.lightingValid = true;
+               [&](uint32_t y0, uint32_t y1) { rowsShader()(shader, canvas.surface, 0, canvas.width, y0, y1); });
+  markWholeLit(canvas);
+}
+
+void relightChanged(Canvas& canvas) {
+  if (!ready(canvas)) return;
+  const Canvas::LitState& lit = canvas.lit;
+  // Invalid lighting asks for everything (effects, Open and the display toggles say so).
+  if (!canvas.lightingValid || !lit.whole || lit.highQuality != canvas.highQuality ||
+      lit.lightingOn != canvas.lightingOn || lit.changed.rows() != canvas.height) {
+    relightAll(canvas);
+    return;
+  }
+  const RowSet rows = rowsReading(lit.changed, canvas.height);
+  if (rows.count() * 2 > canvas.height) {
+    relightAll(canvas);
+    return;
+  }
+  const Shader shader(canvas);
+  rows.forEachRun([&](uint32_t y0, uint32_t y1) {
+    parallelRows(y1 - y0, canvas.width, [&](uint32_t a, uint32_t b) {
+      rowsShader()(shader, canvas.surface, 0, canvas.width, y0 + a, y0 + b);
+    });
+  });
+  markWholeLit(canvas);
 }
 
 void relightRect(Canvas& canvas, int x0, int y0, int x1, int y1) {
@@ -301,13 +430,23 @@ void relightRect(Canvas& canvas, int x0, int y0, int x1, int y1) {
   x1 = int(std::min<int64_t>(x1, canvas.width));
   y1 = int(std::min<int64_t>(y1, canvas.height));
   if (x0 >= x1 || y0 >= y1) return;
-  Shader(canvas).shadeRows(canvas.surface, uint32_t(x0), uint32_t(x1), uint32_t(y0), uint32_t(y1));
+  rowsShader()(Shader(canvas), canvas.surface, uint32_t(x0), uint32_t(x1), uint32_t(y0), uint32_t(y1));
 }
 
 void relightAllReference(Canvas& canvas) {
   for (uint32_t x = 0; x < canvas.width; ++x)
     for (uint32_t y = 0; y < canvas.height; ++y) shadePixel(canvas, x, y);
-  canvas.lightingValid = true;
+  if (ready(canvas))
+    markWholeLit(canvas);
+  else
+    canvas.lightingValid = true;
+}
+
+int vectorBuilds() { return spanBuilds().count; }
+
+void useVectorBuild(int build) {
+  SpanBuilds& b = spanBuilds();
+  b.chosen = std::clamp(build, 0, b.count - 1);
 }
 
 }  // namespace daubwell

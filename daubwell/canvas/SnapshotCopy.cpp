@@ -5,11 +5,22 @@
 
 namespace daubwell {
 
-SnapshotCopy::SnapshotCopy(const CanvasPixel* source, CanvasPixel* target, uint32_t width, uint32_t height)
+SnapshotCopy::SnapshotCopy(const CanvasPixel* source, CanvasPixel* target, uint32_t width, uint32_t height,
+                           const RowSet& rows)
     : source_(source), target_(target), width_(width), height_(height),
-      bandCount_((size_t(height) + kBandRows - 1) / kBandRows), remaining_(bandCount_) {
+      bandCount_((size_t(height) + kBandRows - 1) / kBandRows), remaining_(0) {
   bands_ = std::make_unique<std::atomic<uint8_t>[]>(bandCount_);
-  for (size_t i = 0; i < bandCount_; ++i) bands_[i].store(kWaiting);
+  for (size_t i = 0; i < bandCount_; ++i) bands_[i].store(kCopied);
+  size_t waiting = 0;
+  rows.forEachRun([&](uint32_t y0, uint32_t y1) {
+    for (size_t b = y0 / kBandRows; b * kBandRows < y1; ++b)
+      if (bands_[b].load() != kWaiting) {
+        bands_[b].store(kWaiting);
+        ++waiting;
+      }
+  });
+  remaining_.store(waiting);
+  if (waiting == 0) return;
   worker_ = std::thread([this] {
     for (size_t b = 0; b < bandCount_; ++b) copyBand(b);
   });

@@ -6,18 +6,21 @@
 #include <vector>
 
 #include "CanvasPixel.h"
+#include "RowSet.h"
 
 namespace daubwell {
 
 // Copies a canvas's records into a snapshot in the background, band by band. A writer
 // calls ensureRows before it changes rows; bands not yet copied are copied first, so the
-// snapshot holds exactly the records as they were when the copy began.
+// snapshot holds exactly the records as they were when the copy began. Only the bands
+// that hold a row of `rows` are copied: the others already agree.
 class SnapshotCopy {
 public:
   static constexpr uint32_t kBandRows = 32;
 
   // Both arrays hold width * height records and outlive the copy.
-  SnapshotCopy(const CanvasPixel* source, CanvasPixel* target, uint32_t width, uint32_t height);
+  SnapshotCopy(const CanvasPixel* source, CanvasPixel* target, uint32_t width, uint32_t height,
+               const RowSet& rows);
   SnapshotCopy(const SnapshotCopy&) = delete;
   SnapshotCopy& operator=(const SnapshotCopy&) = delete;
   ~SnapshotCopy();

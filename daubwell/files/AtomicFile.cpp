@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <utility>
 
 namespace daubwell {
 namespace fs = std::filesystem;
@@ -137,6 +139,57 @@ Result<std::vector<uint8_t>> readWholeFile(const std::string& path) {
   std::fclose(f);
   if (bad) return fail("cannot read " + path);
   return data;
+}
+
+Result<FileBytes> FileBytes::open(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return fail("cannot open " + path);
+  struct stat st {};
+  FileBytes f;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    int flags = MAP_PRIVATE;
+#ifdef MAP_POPULATE
+    flags |= MAP_POPULATE;
+#endif
+    void* p = ::mmap(nullptr, size_t(st.st_size), PROT_READ, flags, fd, 0);
+    if (p != MAP_FAILED) {
+      ::close(fd);
+      f.data_ = static_cast<const uint8_t*>(p);
+      f.size_ = size_t(st.st_size);
+      f.mapped_ = true;
+      return f;
+    }
+  }
+  ::close(fd);
+  auto all = readWholeFile(path);
+  if (!all) return fail(all.error());
+  f.copy_ = std::move(all.value());
+  f.data_ = f.copy_.data();
+  f.size_ = f.copy_.size();
+  return f;
+}
+
+FileBytes::FileBytes(FileBytes&& o) noexcept { *this = std::move(o); }
+
+FileBytes& FileBytes::operator=(FileBytes&& o) noexcept {
+  if (this == &o) return *this;
+  release();
+  mapped_ = std::exchange(o.mapped_, false);
+  size_ = std::exchange(o.size_, 0);
+  copy_ = std::move(o.copy_);
+  data_ = mapped_ ? std::exchange(o.data_, nullptr) : copy_.data();
+  o.data_ = nullptr;
+  return *this;
+}
+
+FileBytes::~FileBytes() { release(); }
+
+void FileBytes::release() {
+  if (mapped_) ::munmap(const_cast<uint8_t*>(data_), size_);
+  mapped_ = false;
+  data_ = nullptr;
+  size_ = 0;
+  copy_.clear();
 }
 
 }  // namespace daubwell

@@ -47,4 +47,28 @@ bool saveFileAtomically(const std::string& path, std::span<const uint8_t> bytes)
 // The whole file; fails when it cannot be opened or read.
 Result<std::vector<uint8_t>> readWholeFile(const std::string& path);
 
+// A whole file, read only, for large reads: mapped into memory with all its pages brought
+// in by the system at once (far cheaper than touching them one by one), or read into a
+// buffer where the file cannot be mapped.
+class FileBytes {
+public:
+  static Result<FileBytes> open(const std::string& path);
+  FileBytes(FileBytes&& o) noexcept;
+  FileBytes& operator=(FileBytes&& o) noexcept;
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+  ~FileBytes();
+
+  std::span<const uint8_t> bytes() const { return {data_, size_}; }
+
+private:
+  FileBytes() = default;
+  void release();
+
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  bool mapped_ = false;
+  std::vector<uint8_t> copy_;
+};
+
 }  // namespace daubwell

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <random>
 #include <tuple>
+#include <vector>
 
 #include "TestSupport.h"
 #include "canvas/Lighting.h"
@@ -155,17 +158,74 @@ TEST(Lighting, UnboundedReliefShowsFlatInsteadOfFailing) {
   EXPECT_TRUE(c.lightingValid);
 }
 
+// Every build of the passes the processor runs (baseline, AVX2, AVX-512).
+std::vector<int> vectorBuildList() {
+  std::vector<int> out;
+  for (int b = 0; b < vectorBuilds(); ++b) out.push_back(b);
+  return out;
+}
+
+struct WideVectorsReset {
+  ~WideVectorsReset() { useVectorBuild(vectorBuilds() - 1); }
+};
+
 TEST(Lighting, RelightAllMatchesThePixelByPixelReference) {
-  for (auto [w, h, seed] : {std::tuple{1u, 1u, 1u}, {2u, 3u, 2u}, {37u, 5u, 3u}, {301u, 257u, 4u}, {600u, 80u, 5u}}) {
+  WideVectorsReset reset;
+  for (int wide : vectorBuildList()) {
+    useVectorBuild(wide);
+    for (auto [w, h, seed] : {std::tuple{1u, 1u, 1u}, {2u, 3u, 2u}, {37u, 5u, 3u}, {301u, 257u, 4u}, {600u, 80u, 5u}}) {
+      for (bool hq : {false, true}) {
+        for (bool lit : {false, true}) {
+          Canvas fast = test::randomCanvas(w, h, seed, 60.0f);
+          fast.highQuality = hq;
+          fast.lightingOn = lit;
+          Canvas ref = fast;
+          relightAll(fast);
+          relightAllReference(ref);
+          ASSERT_EQ(fast.surface.bytes(), ref.surface.bytes())
+              << w << "x" << h << " hq " << hq << " lit " << lit << " build " << wide;
+        }
+      }
+    }
+  }
+}
+
+// Reliefs that stress the arithmetic: steps from subnormal to huge, signed zeros,
+// infinities and NaN, on odd sizes; every pixel as the reference shows it.
+TEST(Lighting, ExtremeReliefShowsAsTheReferenceInEveryBuild) {
+  WideVectorsReset reset;
+  const float specials[] = {0.0f, -0.0f, 1e-40f, -1e-38f, 1e-7f, 0.5f, -3.25f, 19.99f, 1e6f, -1e30f, 3e38f,
+                            std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                            std::numeric_limits<float>::quiet_NaN()};
+  for (auto [w, h, seed] : {std::tuple{257u, 3u, 21u}, {5u, 301u, 22u}, {263u, 67u, 23u}}) {
+    Canvas base = test::randomCanvas(w, h, seed, 25.0f);
+    std::mt19937 gen(seed);
+    for (CanvasPixel& p : base.pixels) {
+      const uint32_t r = gen() % 8;
+      if (r == 0) p.height = specials[gen() % std::size(specials)];
+      else if (r == 1) p.height = float(int(gen() % 41) - 20) * 0.05f;  // slopes near whole taps
+    }
     for (bool hq : {false, true}) {
       for (bool lit : {false, true}) {
-        Canvas fast = test::randomCanvas(w, h, seed, 60.0f);
-        fast.highQuality = hq;
-        fast.lightingOn = lit;
-        Canvas ref = fast;
-        relightAll(fast);
+        Canvas ref = base;
+        ref.highQuality = hq;
+        ref.lightingOn = lit;
         relightAllReference(ref);
-        ASSERT_EQ(fast.surface.bytes(), ref.surface.bytes()) << w << "x" << h << " hq " << hq << " lit " << lit;
+        for (int wide : vectorBuildList()) {
+          useVectorBuild(wide);
+          Canvas fast = base;
+          fast.highQuality = hq;
+          fast.lightingOn = lit;
+          relightAll(fast);
+          ASSERT_EQ(fast.surface.bytes(), ref.surface.bytes())
+              << w << "x" << h << " hq " << hq << " lit " << lit << " build " << wide;
+          Canvas rect = base;
+          rect.highQuality = hq;
+          rect.lightingOn = lit;
+          relightRect(rect, -1, -1, int(w) + 1, int(h) + 1);
+          ASSERT_EQ(rect.surface.bytes(), ref.surface.bytes())
+              << w << "x" << h << " hq " << hq << " lit " << lit << " build " << wide << " (rect)";
+        }
       }
     }
   }
@@ -175,6 +235,9 @@ TEST(Lighting, RelightAllMatchesThePixelByPixelReference) {
 // row or column) on canvases whose highlight taps wrap and whose relief holds infinities
 // and NaN: each must show what the pixel-by-pixel reference shows inside it.
 TEST(Lighting, RelightRectMatchesTheReferenceAnywhere) {
+  WideVectorsReset reset;
+  for (int wide : vectorBuildList()) {
+  useVectorBuild(wide);
   for (auto [w, h, seed] : {std::tuple{3u, 2u, 8u}, {45u, 300u, 9u}, {700u, 260u, 10u}}) {
     for (bool hq : {false, true}) {
       Canvas base = test::randomCanvas(w, h, seed, 60.0f);
@@ -191,8 +254,47 @@ TEST(Lighting, RelightRectMatchesTheReferenceAnywhere) {
         for (int y = std::max(y0, 0); y < std::min(y1, H); ++y)
           for (int x = std::max(x0, 0); x < std::min(x1, W); ++x)
             ASSERT_EQ(c.surface.pixel(uint32_t(x), uint32_t(y)), ref.surface.pixel(uint32_t(x), uint32_t(y)))
-                << w << "x" << h << " hq " << hq << " at " << x << "," << y;
+                << w << "x" << h << " hq " << hq << " build " << wide << " at " << x << "," << y;
       }
+    }
+  }
+  }
+}
+
+// Changes announced row by row (next to the edges too, where the highlight taps wrap to
+// the far side), some of them relit by their squares as dabs are: relighting what changed
+// shows what relighting everything shows; a display flag changed or the lighting
+// invalidated since relights everything.
+TEST(Lighting, RelightChangedShowsWhatRelightAllShows) {
+  for (auto [w, h, seed] : {std::tuple{50u, 130u, 31u}, {9u, 30u, 32u}, {300u, 61u, 33u}}) {
+    Canvas c = test::randomCanvas(w, h, seed, 12.0f);
+    relightAll(c);
+    std::mt19937 rng(seed);
+    auto gen = [&] { return uint32_t(rng()); };
+    for (int round = 0; round < 12; ++round) {
+      for (int k = 0; k < 3; ++k) {
+        const uint32_t y0 = k == 0 ? 0 : k == 1 ? h - 1 - gen() % 3 : gen() % h;
+        const uint32_t y1 = std::min(h, y0 + 1 + gen() % 4);
+        c.aboutToWrite(y0, y1);
+        for (uint32_t y = y0; y < y1; ++y) {
+          CanvasPixel& p = c.at(gen() % w, y);
+          p.height += float(int(gen() % 200) - 100) * 0.1f;
+          p.highlight = uint8_t(gen());
+          p.red = uint8_t(gen());
+        }
+        if (gen() % 2) relightRect(c, int(gen() % w) - 3, int(y0) - 2, int(gen() % w) + 4, int(y1) + 2);
+      }
+      if (round == 5) c.highQuality = !c.highQuality;
+      if (round == 8) {
+        c.aboutToWriteAll();
+        for (CanvasPixel& p : c.pixels) p.shading = uint8_t(255 - p.shading);
+        c.invalidateLighting();
+      }
+      relightChanged(c);
+      EXPECT_TRUE(c.lightingValid);
+      Canvas ref = c;
+      relightAllReference(ref);
+      ASSERT_EQ(c.surface.bytes(), ref.surface.bytes()) << w << "x" << h << " round " << round;
     }
   }
 }

@@ -95,6 +95,49 @@ TEST(PaintDocument, VersionOneLoadsWhateverItsPadBytesHold) {
   }
 }
 
+// Opening over a painting of the same size reuses its memory: nothing of the old records
+// may show through, pad bytes included, and the history hears that every row changed.
+TEST(PaintDocument, OpeningOverAPaintingOfTheSameSizeLeavesNothingOfIt) {
+  TempDir dir;
+  const Canvas first = test::randomCanvas(21, 17, 3, 40.0f);
+  const std::string v1 = dir.file("one.dwp"), v2 = dir.file("two.dwp");
+  writeFile(v1, version1(first));
+  ASSERT_TRUE(writeDocument(test::randomCanvas(17, 21, 4, 40.0f), v2));
+  const ParsedDocument want1 = parseDocument(version1(first));
+  const auto bytes2 = readWholeFile(v2);
+  ASSERT_TRUE(bytes2.ok());
+  const ParsedDocument want2 = parseDocument(bytes2.value());
+  ASSERT_TRUE(want1.ok() && want2.ok());
+
+  Document doc;
+  ScriptedMessages messages;
+  doc.canvas = test::randomCanvas(21, 17, 5);
+  for (CanvasPixel& p : doc.canvas.pixels) p.pad[0] = p.pad[1] = p.pad[2] = 0x5A;
+  const std::vector<CanvasPixel> old = doc.canvas.pixels;
+  const CanvasPixel* memory = doc.canvas.pixels.data();
+  for (const auto& [path, want] : {std::pair{v1, &want1}, {v2, &want2}, {v1, &want1}}) {
+    ASSERT_TRUE(readDocument(doc, path, messages));
+    ASSERT_EQ(doc.canvas.pixels.size(), want->content.pixels.size());
+    EXPECT_EQ(doc.canvas.pixels.data(), memory);  // 21 x 17 and 17 x 21 hold as many records
+    EXPECT_EQ(std::memcmp(doc.canvas.pixels.data(), want->content.pixels.data(),
+                          doc.canvas.pixels.size() * sizeof(CanvasPixel)),
+              0)
+        << path;
+    EXPECT_EQ(doc.canvas.width, uint32_t(want->content.header.width));
+    EXPECT_EQ(doc.canvas.surface.width(), doc.canvas.width);
+    EXPECT_FALSE(doc.canvas.lightingValid);
+  }
+  // A stroke after opening undoes to the opened painting, not to what was there before.
+  doc.pushUndo();
+  doc.canvas.aboutToWrite(0, 1);
+  doc.canvas.at(0, 0).red ^= 0xFF;
+  doc.undo(messages);
+  EXPECT_EQ(std::memcmp(doc.canvas.pixels.data(), want1.content.pixels.data(),
+                        doc.canvas.pixels.size() * sizeof(CanvasPixel)),
+            0);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST(PaintDocument, SizesAboveTheNewDocumentLimitAreReadAsStored) {
   Canvas c;
   c.create(5001, 1);
