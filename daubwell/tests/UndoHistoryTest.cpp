@@ -10,6 +10,7 @@
 #include "canvas/RowSet.h"
 #include "effects/Effects.h"
 #include "tools/BrushEngine.h"
+#include "tools/ToolTable.h"
 #include "tools/Dab.h"
 
 namespace daubwell {
@@ -387,9 +388,10 @@ TEST(UndoHistory, StrokesOfEveryToolUndoAndRedoExactly) {
         patterns.texture[size_t(i)].setPixel(x, y, uint8_t(255 - v), uint8_t(255 - v), uint8_t(255 - v));
       }
   }
-  for (int tool = 0; tool < kToolCount; ++tool) {
-    if (tool == int(ToolId::EyeDropper) || tool == int(ToolId::Hand) || !dabRuleFor(tool)) continue;
-    SCOPED_TRACE(std::string(kToolCaptions[size_t(tool)]));
+  for (const ToolInfo& info : tools()) {
+    const int tool = int(info.id);
+    if (info.id == ToolId::EyeDropper || info.id == ToolId::Hand || !info.dab) continue;
+    SCOPED_TRACE(std::string(info.caption));
     PaintRandom random(uint32_t(tool + 1));
     PaintEngine engine(patterns, random);
     test::ScriptedMessages messages;
