@@ -244,8 +244,12 @@ private Q_SLOTS:
   // progress it was given, and the button goes with the work.
   void progressWindowsCancelReachesTheWorkOnItsThread() {
     TForm1& window = *frame->ProgressWindow();
+    // The runner deletes the job once it is done, so what the test reads lives here.
+    std::atomic<bool> stopped{false}, done{false};
     struct Spin final : TJob {
-      std::atomic<bool> stopped{false}, done{false};
+      std::atomic<bool>& stopped;
+      std::atomic<bool>& done;
+      Spin(std::atomic<bool>& s, std::atomic<bool>& d) : stopped(s), done(d) {}
       void Work(TProgress& p) override {
         p.ClearCancel();
         p.Begin("Water Color", 1);
@@ -261,16 +265,14 @@ private Q_SLOTS:
     };
     window.RequestCancel();  // left over from earlier work: cleared when the work starts
     TQtJobRunner runner(window);
-    auto job = std::make_unique<Spin>();
-    Spin* spin = job.get();
-    runner.Start(std::move(job));
+    runner.Start(std::make_unique<Spin>(stopped, done));
     QTRY_VERIFY(window.CancelButton()->isVisible());
     QCOMPARE(window.MessageText(), QString("Water Color"));
     QTest::qWait(50);
-    QVERIFY(!spin->stopped && !spin->done);
+    QVERIFY(!stopped && !done);
     QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
-    QTRY_VERIFY(spin->done);
-    QVERIFY(spin->stopped);
+    QTRY_VERIFY(done);
+    QVERIFY(stopped);
     QVERIFY(!window.isVisible());
     window.Begin("Saving", 3);  // loading and saving offer no Cancel
     QVERIFY(!window.CancelButton()->isVisible());
