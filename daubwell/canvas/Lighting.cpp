@@ -308,7 +308,12 @@ void shadeRowsBaseline(const Shader& s, DisplaySurface& surface, uint32_t x0, ui
                                           uint32_t y0, uint32_t y1) {
   s.shadeRows(surface, x0, x1, y0, y1);
 }
-[[gnu::target("avx512f,avx512vl,avx512bw,avx512dq,prefer-vector-width=512")]] void shadeRowsAvx512(
+#if defined(__clang__)  // clang has no vector-width preference in the attribute
+#define DAUBWELL_AVX512_TARGET "avx512f,avx512vl,avx512bw,avx512dq"
+#else
+#define DAUBWELL_AVX512_TARGET "avx512f,avx512vl,avx512bw,avx512dq,prefer-vector-width=512"
+#endif
+[[gnu::target(DAUBWELL_AVX512_TARGET)]] void shadeRowsAvx512(
     const Shader& s, DisplaySurface& surface, uint32_t x0, uint32_t x1, uint32_t y0, uint32_t y1) {
   s.shadeRows(surface, x0, x1, y0, y1);
 }
