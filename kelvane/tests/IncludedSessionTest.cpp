@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ScriptedServices.h"
+#include "SessionMouse.h"
 #include "TestSupport.h"
 #include "app/DocumentCommands.h"
 #include "app/TKVXEditSession.h"
@@ -37,20 +38,8 @@ struct IncludedSession : ::testing::Test {
     s.SetZoom(1);
     EXPECT_TRUE(RunDocumentCommand(s, "aTexBrush"));
   }
-  TMouse At(double bx, double by) {
-    const TPointD v = s.View.BitmapToView(bx, by);
-    TMouse m;
-    m.X = v.X;
-    m.Y = v.Y;
-    m.LeftHeld = true;
-    return m;
-  }
-  void Drag(double x0, double y0, double x1, double y1) {
-    s.MouseDown(At(x0, y0));
-    s.MouseMove(At((x0 + x1) / 2, (y0 + y1) / 2));
-    s.MouseMove(At(x1, y1));
-    s.MouseUp(At(x1, y1));
-  }
+  TMouse At(double bx, double by) { return test::LeftAt(s, bx, by); }
+  void Drag(double x0, double y0, double x1, double y1) { test::LeftDrag(s, x0, y0, x1, y1); }
   std::vector<uint8_t> State() const { return s.Doc.Included.WriteIncludedList(); }
 
   // Runs an edit and checks that it changed the list, that Undo gives back the list and

@@ -3,15 +3,13 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 
-namespace kelvane::ui {
+#include "QtBitmap.h"
 
-namespace {
-QString Text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-}  // namespace
+namespace kelvane::ui {
 
 TDivideGridForm::TDivideGridForm(QWidget* parent)
     : QDialog(parent), columns_(new QSpinBox(this)), rows_(new QSpinBox(this)) {
-  setWindowTitle(Text(kDivideGridCaption));
+  setWindowTitle(FromUtf8(kDivideGridCaption));
   for (QSpinBox* s : {columns_, rows_}) {
     s->setRange(kDivideGridMin, kDivideGridMax);
     s->setValue(kDivideGridDefault);
@@ -20,8 +18,8 @@ TDivideGridForm::TDivideGridForm(QWidget* parent)
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* l = new QFormLayout(this);
-  l->addRow(Text(kDivideGridColumnsLabel), columns_);
-  l->addRow(Text(kDivideGridRowsLabel), rows_);
+  l->addRow(FromUtf8(kDivideGridColumnsLabel), columns_);
+  l->addRow(FromUtf8(kDivideGridRowsLabel), rows_);
   l->addRow(buttons);
 }
 

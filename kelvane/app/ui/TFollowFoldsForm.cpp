@@ -3,16 +3,14 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 
-namespace kelvane::ui {
+#include "QtBitmap.h"
 
-namespace {
-QString Text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-}  // namespace
+namespace kelvane::ui {
 
 TFollowFoldsForm::TFollowFoldsForm(QWidget* parent)
     : QDialog(parent), columns_(new QSpinBox(this)), rows_(new QSpinBox(this)), strength_(new QDoubleSpinBox(this)) {
   setObjectName("TFollowFoldsForm");
-  setWindowTitle(Text(kFollowFoldsCaption));
+  setWindowTitle(FromUtf8(kFollowFoldsCaption));
   const TFoldOptions defaults;
   columns_->setObjectName("Columns");
   rows_->setObjectName("Rows");
@@ -30,9 +28,9 @@ TFollowFoldsForm::TFollowFoldsForm(QWidget* parent)
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* l = new QFormLayout(this);
-  l->addRow(Text(kFollowFoldsColumnsLabel), columns_);
-  l->addRow(Text(kFollowFoldsRowsLabel), rows_);
-  l->addRow(Text(kFollowFoldsStrengthLabel), strength_);
+  l->addRow(FromUtf8(kFollowFoldsColumnsLabel), columns_);
+  l->addRow(FromUtf8(kFollowFoldsRowsLabel), rows_);
+  l->addRow(FromUtf8(kFollowFoldsStrengthLabel), strength_);
   l->addRow(buttons);
 }
 

@@ -6,20 +6,18 @@
 #include <QLabel>
 #include <QLocale>
 
-namespace kelvane::ui {
+#include "QtBitmap.h"
 
-namespace {
-QString Text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-}  // namespace
+namespace kelvane::ui {
 
 TGetTexCoordsDlg::TGetTexCoordsDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("TGetTexCoordsDlg");
-  setWindowTitle(Text(kTexGenCaption));
+  setWindowTitle(FromUtf8(kTexGenCaption));
   auto* l = new QGridLayout(this);
   const TTexGenTexts defaults = DefaultTexGenTexts();
   for (size_t i = 0; i < edits_.size(); ++i) {
     const int row = int(i / 4), column = int(i % 4) * 2;
-    l->addWidget(new QLabel(Text(kTexGenLabels[i]), this), row, column, Qt::AlignRight);
+    l->addWidget(new QLabel(FromUtf8(kTexGenLabels[i]), this), row, column, Qt::AlignRight);
     auto* e = new QLineEdit(QString::fromStdString(defaults[i]), this);
     e->setObjectName(QString("Edit%1").arg(i));
     e->setMaximumWidth(70);

@@ -4,18 +4,15 @@
 #include <QGridLayout>
 #include <QVBoxLayout>
 
+#include "QtBitmap.h"
 #include "TTrackEdit.h"
 
 namespace kelvane::ui {
 
-namespace {
-QString Text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-}  // namespace
-
 TIncObjParamsForm::TIncObjParamsForm(TKVXEditSession& session, QWidget* parent)
     : QWidget(parent, Qt::Tool), session_(session) {
   setObjectName("TIncObjParamsForm");
-  setWindowTitle(Text(kIncObjParamsCaption));
+  setWindowTitle(FromUtf8(kIncObjParamsCaption));
   auto* l = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   const char* places[4] = {"Left:", "Top:", "Width:", "Height:"};
@@ -45,7 +42,7 @@ TIncObjParamsForm::TIncObjParamsForm(TKVXEditSession& session, QWidget* parent)
   }
   auto* buttons = new QGridLayout;
   auto button = [&](std::string_view caption, int at, void (*run)(TKVXEditSession&)) {
-    auto* b = new QPushButton(Text(caption), this);
+    auto* b = new QPushButton(FromUtf8(caption), this);
     connect(b, &QPushButton::clicked, this, [this, run] {
       run(session_);
       Refresh();

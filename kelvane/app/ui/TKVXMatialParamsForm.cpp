@@ -6,10 +6,11 @@
 #include <QSignalBlocker>
 #include <cmath>
 
+#include "QtBitmap.h"
+
 namespace kelvane::ui {
 
 namespace {
-QString Text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 constexpr int kSliderSteps = 1000;
 
 int SliderPosition(const TTexParamField& f, double v) {
@@ -34,13 +35,13 @@ QDoubleSpinBox* Centimetres(QWidget* parent, const char* name, const QString& un
 TKVXMatialParamsForm::TKVXMatialParamsForm(ActiveDocument active, QWidget* parent)
     : QWidget(parent, Qt::Tool), active_(std::move(active)) {
   setObjectName("TKVXMatialParamsForm");
-  setWindowTitle(Text(kTexParamsCaption));
+  setWindowTitle(FromUtf8(kTexParamsCaption));
   auto* l = new QGridLayout(this);
   l->setContentsMargins(6, 6, 6, 6);
   for (size_t i = 0; i < kTexParamCount; ++i) {
     const TTexParamField& f = kTexParamFields[i];
     auto* field = new QDoubleSpinBox(this);
-    field->setObjectName(Text(f.Label));
+    field->setObjectName(FromUtf8(f.Label));
     field->setDecimals(3);
     field->setRange(f.Min, f.Max);
     field->setSingleStep(f.Max - f.Min > 10 ? 1 : 0.01);
@@ -65,7 +66,7 @@ TKVXMatialParamsForm::TKVXMatialParamsForm(ActiveDocument active, QWidget* paren
       }
       Changed(i);
     });
-    l->addWidget(new QLabel(Text(f.Label), this), int(i), 0);
+    l->addWidget(new QLabel(FromUtf8(f.Label), this), int(i), 0);
     l->addWidget(slider, int(i), 1);
     l->addWidget(field, int(i), 2);
     fields_[i] = field;
@@ -73,7 +74,7 @@ TKVXMatialParamsForm::TKVXMatialParamsForm(ActiveDocument active, QWidget* paren
   }
 
   int row = int(kTexParamCount);
-  keep_ = new QCheckBox(Text(kKeepProportionsLabel), this);
+  keep_ = new QCheckBox(FromUtf8(kKeepProportionsLabel), this);
   keep_->setObjectName("KeepProportions");
   keep_->setToolTip("The Y tiling follows the X tiling, the texture's proportions and the grid's size, "
                     "so the pattern keeps its shape");
@@ -82,7 +83,7 @@ TKVXMatialParamsForm::TKVXMatialParamsForm(ActiveDocument active, QWidget* paren
 
   objectWidth_ = Centimetres(this, "ObjectWidth", "not given");
   objectWidth_->setToolTip("How wide the object is in real life");
-  l->addWidget(new QLabel(Text(kObjectWidthLabel), this), row, 0);
+  l->addWidget(new QLabel(FromUtf8(kObjectWidthLabel), this), row, 0);
   l->addWidget(objectWidth_, row++, 1, 1, 2);
 
   repeatWidth_ = Centimetres(this, "RepeatWidth", "not given");
@@ -93,10 +94,10 @@ TKVXMatialParamsForm::TKVXMatialParamsForm(ActiveDocument active, QWidget* paren
   repeat->addWidget(repeatWidth_);
   repeat->addWidget(new QLabel("x", this));
   repeat->addWidget(repeatHeight_);
-  l->addWidget(new QLabel(Text(kRepeatLabel), this), row, 0);
+  l->addWidget(new QLabel(FromUtf8(kRepeatLabel), this), row, 0);
   l->addLayout(repeat, row++, 1, 1, 2);
 
-  setTiling_ = new QPushButton(Text(kSetTilingLabel), this);
+  setTiling_ = new QPushButton(FromUtf8(kSetTilingLabel), this);
   setTiling_->setObjectName("SetTiling");
   setTiling_->setToolTip("The X and Y tiling from the object's width and the repeat");
   setTiling_->setEnabled(false);

@@ -10,14 +10,10 @@
 
 namespace kelvane::ui {
 
-namespace {
-QString Text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-}  // namespace
-
 TUVTextureEditorForm::TUVTextureEditorForm(TKVXEditSession& session, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session) {
   setObjectName("TUVTextureEditorForm");
-  setWindowTitle(Text(kUVEditorCaption));
+  setWindowTitle(FromUtf8(kUVEditorCaption));
   setAttribute(Qt::WA_DeleteOnClose);
   resize(720, 640);
   auto* bar = new QHBoxLayout;
@@ -25,8 +21,8 @@ TUVTextureEditorForm::TUVTextureEditorForm(TKVXEditSession& session, QWidget* pa
   int i = 0;
   for (const TUVButton& b : kUVButtons) {
     auto* button = new QToolButton(this);
-    button->setText(Text(b.Hint));
-    button->setToolTip(Text(b.Hint));
+    button->setText(FromUtf8(b.Hint));
+    button->setToolTip(FromUtf8(b.Hint));
     button->setCheckable(b.Command == TUVCommand::SetTool);
     connect(button, &QToolButton::clicked, this, [this, i] {
       session_.UVButton(kUVButtons[size_t(i)]);
