@@ -3,7 +3,9 @@
 #include "ParallelRows.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace daubwell {
@@ -14,12 +16,24 @@ constexpr double kSecondTap = 1.0;       // offset of the second column/row in h
 constexpr float kShadingScale = 1.0f / 255.0f;
 constexpr int kReach = 21;               // farthest highlight tap from its pixel, in rows or columns
 constexpr uint32_t kBand = 256;          // columns shaded together, see shadeRows
+constexpr uint32_t kWriteAhead = 4;      // rows ahead whose shown pixels are fetched early
 
 // A coordinate taken as unsigned 32 bits and reduced modulo the size, so negative
 // positions wrap to some column or row inside the canvas.
 inline uint32_t wrap(int v, uint32_t size) {
   const uint32_t u = uint32_t(v);
   return u < size ? u : u % size;
+}
+
+// Word k (0 to 2) of a record as it lies in memory, and byte k of such a word: the
+// records are read a word at a time where whole loops of them should be vectorised.
+inline uint32_t recordWord(const CanvasPixel* p, int k) {
+  uint32_t w;
+  std::memcpy(&w, reinterpret_cast<const unsigned char*>(p) + 4 * k, sizeof w);
+  return w;
+}
+inline uint32_t wordByte(uint32_t w, int k) {
+  return (std::endian::native == std::endian::little ? w >> (8 * k) : w >> (24 - 8 * k)) & 255;
 }
 
 inline uint8_t clampByte(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
@@ -82,16 +96,26 @@ struct Shader;
 // jump about in them): the taps of pixel (x, y) lie within kReach columns and rows of
 // it, so row y needs ring rows y - kReach .. y + kReach. Each entry holds what
 // highlightAt gives there, wrapping included, so every read is the same.
+//
+// High quality reads a square of four entries per pixel, (c, r) to (c + 1, r + 1), except
+// in the rare taps whose second column or row is the first again. For it the ring also
+// keeps each entry's square packed into one word, its four bytes in reading order.
 struct HighlightWindow {
   static constexpr int kBefore = kReach, kAfter = kReach;
   static constexpr uint32_t kRows = 64;                        // > kBefore + kAfter + 1, a power of two
   static constexpr int kStride = int(kBand) + kBefore + kAfter;
-  uint8_t rows[kRows][kStride];
+  // Row r of the ring starts at (r mod kRows) * kStride. The arrays are flat so that the
+  // reads, given as one index each, can be vector gathers.
+  uint8_t bytes[kRows * kStride];
+  uint32_t squares[kRows * kStride];
   int left = 0;      // canvas column of entry 0
+  int first = 0;     // first row loaded for this band
   int loaded = 0;    // rows below this are in the ring
   int columns = 0;
+  bool withSquares = false;
 
-  uint8_t at(int c, int r) const { return rows[uint32_t(r) & (kRows - 1)][c - left]; }
+  int index(int c, int r) const { return int(uint32_t(r) & (kRows - 1)) * kStride + (c - left); }
+  uint8_t at(int c, int r) const { return bytes[index(c, r)]; }
   [[gnu::always_inline]] inline void start(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y0);
   [[gnu::always_inline]] inline void advanceTo(const Shader& s, uint32_t y);
   [[gnu::always_inline]] inline void load(const Shader& s, int r);
@@ -176,10 +200,11 @@ struct Shader {
     }
     if (x0 == 0) nxs[0] = 0.0f;
 
-    // Normals and taps.
+    // Normals and taps, and where the first tap is in the window.
     float ds[kBand];
-    int c0[kBand], c1[kBand], r0[kBand], r1[kBand];
+    int c0[kBand], c1[kBand], r0[kBand], r1[kBand], at0[kBand];
     double wx[kBand], wy[kBand];
+    int irregular = 0;   // not 0 when some pixel's taps are not a square, see HighlightWindow
     for (uint32_t i = 0; i < n; ++i) {
       const Normal nrm = unitNormal(nxs[i], nzs[i], light);
       const Taps k = displacedTaps(x0 + i, y, nrm.x, nrm.z);
@@ -190,34 +215,39 @@ struct Shader {
       r1[i] = k.r1;
       wx[i] = k.wx;
       wy[i] = k.wy;
+      at0[i] = window.index(k.c0, k.r0);
+      irregular |= ((k.c1 - k.c0) ^ 1) | ((k.r1 - k.r0) ^ 1);
     }
 
     // Highlight reads, from the window's copy.
     int ts[kBand];
     auto read = [&](int c, int r) { return int(window.at(c, r)); };
     if (highQuality) {
-      int q00[kBand], q10[kBand], q01[kBand], q11[kBand];
-      for (uint32_t i = 0; i < n; ++i) {
-        q00[i] = read(c0[i], r0[i]);
-        q10[i] = read(c1[i], r0[i]);
-        q01[i] = read(c0[i], r1[i]);
-        q11[i] = read(c1[i], r1[i]);
+      uint32_t sq[kBand];
+      for (uint32_t i = 0; i < n; ++i) sq[i] = window.squares[at0[i]];
+      if (irregular != 0) {
+        for (uint32_t i = 0; i < n; ++i)
+          if (c1[i] - c0[i] != 1 || r1[i] - r0[i] != 1)
+            sq[i] = uint32_t(read(c0[i], r0[i])) | uint32_t(read(c1[i], r0[i])) << 8 |
+                    uint32_t(read(c0[i], r1[i])) << 16 | uint32_t(read(c1[i], r1[i])) << 24;
       }
       for (uint32_t i = 0; i < n; ++i)
-        ts[i] = interpolatedHighlight(q00[i], q10[i], q01[i], q11[i], wx[i], wy[i]);
+        ts[i] = interpolatedHighlight(int(sq[i] & 255), int(sq[i] >> 8 & 255), int(sq[i] >> 16 & 255),
+                                      int(sq[i] >> 24), wx[i], wy[i]);
     } else {
-      for (uint32_t i = 0; i < n; ++i) ts[i] = read(c0[i], r0[i]);
+      for (uint32_t i = 0; i < n; ++i) ts[i] = window.bytes[at0[i]];
     }
 
-    // Colour and lighting.
+    // Colour and lighting. The records are read as whole words: fields of different sizes
+    // in one loop keep it scalar.
     int rs[kBand], gs[kBand], bs[kBand];
     float fs[kBand];
     for (uint32_t i = 0; i < n; ++i) {
-      const CanvasPixel& p = row[x0 + i];
-      rs[i] = p.red;
-      gs[i] = p.green;
-      bs[i] = p.blue;
-      fs[i] = p.shading;
+      const uint32_t colour = recordWord(row + x0 + i, 0), shading = recordWord(row + x0 + i, 1);
+      rs[i] = int(wordByte(colour, 0));
+      gs[i] = int(wordByte(colour, 1));
+      bs[i] = int(wordByte(colour, 2));
+      fs[i] = float(wordByte(shading, 0));
     }
     uint8_t r8[kBand], g8[kBand], b8[kBand];
     if (lightingOn) {
@@ -261,6 +291,12 @@ struct Shader {
       window.start(*this, bx, bend, y0);
       for (uint32_t y = y0; y < y1; ++y) {
         window.advanceTo(*this, y);
+        // The shown rows are written a band at a time, too short a run for the processor
+        // to fetch ahead by itself: ask for a later row's stretch now.
+        if (y + kWriteAhead < y1) {
+          const uint8_t* later = surface.pictureRow(y + kWriteAhead) + size_t(bx) * bpp;
+          for (size_t off = 0; off < size_t(bend - bx) * bpp; off += 64) __builtin_prefetch(later + off, 1);
+        }
         shadeSpan(bx, bend, y, window, surface.pictureRow(y) + size_t(bx) * bpp, bpp);
       }
     }
@@ -270,7 +306,8 @@ struct Shader {
 void HighlightWindow::start(const Shader& s, uint32_t x0, uint32_t x1, uint32_t y0) {
   left = int(x0) - kBefore;
   columns = int(x1 - x0) + kBefore + kAfter;
-  loaded = int(y0) - kBefore;
+  first = loaded = int(y0) - kBefore;
+  withSquares = s.highQuality;
   advanceTo(s, y0);
 }
 
@@ -279,19 +316,33 @@ void HighlightWindow::advanceTo(const Shader& s, uint32_t y) {
 }
 
 void HighlightWindow::load(const Shader& s, int r) {
-  uint8_t* d = rows[uint32_t(r) & (kRows - 1)];
-  if (r >= 0 && uint32_t(r) < s.height && left >= 0 && uint64_t(left) + uint64_t(columns) <= s.width) {
-    const CanvasPixel* p = s.pixels + size_t(r) * s.width + uint32_t(left);
-    // The next rows' records are asked for now: each row is a stream of its own that the
-    // processor would only start fetching at its first miss.
-    if (uint32_t(r) + 2 < s.height) {
-      const char* ahead = reinterpret_cast<const char*>(p + 2 * size_t(s.width));
-      for (size_t off = 0; off < size_t(columns) * sizeof(CanvasPixel); off += 64) __builtin_prefetch(ahead + off);
-    }
-    for (int i = 0; i < columns; ++i) d[i] = p[i].highlight;
-  } else {
-    for (int i = 0; i < columns; ++i) d[i] = uint8_t(s.highlightAt(left + i, r));
+  const int n = columns;
+  uint8_t* d = bytes + index(left, r);
+  // Entries inside the canvas are copied in one run; the columns beyond an edge (at most
+  // kReach on each side) wrap one by one, as do rows beyond the top or bottom.
+  const uint32_t canvasRow = wrap(r, s.height);
+  const CanvasPixel* rowRecords = s.pixels + size_t(canvasRow) * s.width;
+  const int inside0 = std::clamp(-left, 0, n);
+  const int inside1 = int(std::clamp<int64_t>(int64_t(s.width) - left, inside0, n));
+  for (int i = 0; i < inside0; ++i) d[i] = rowRecords[wrap(left + i, s.width)].highlight;
+  const CanvasPixel* p = rowRecords + (left + inside0);
+  for (int i = 0; i < inside1 - inside0; ++i) d[inside0 + i] = uint8_t(wordByte(recordWord(p + i, 0), 3));
+  for (int i = inside1; i < n; ++i) d[i] = rowRecords[wrap(left + i, s.width)].highlight;
+  // The next rows' records are asked for now: each row is a stream of its own that the
+  // processor would only start fetching at its first miss.
+  if (canvasRow + 2 < s.height && inside1 > inside0) {
+    const char* ahead = reinterpret_cast<const char*>(p + 2 * size_t(s.width));
+    const size_t span = size_t(inside1 - inside0) * sizeof(CanvasPixel);
+    for (size_t off = 0; off < span; off += 64) __builtin_prefetch(ahead + off);
   }
+  // The squares of the row above are complete now. The last column has no right-hand
+  // neighbour in the ring; no square tap starts there.
+  if (!withSquares || r == first) return;
+  const uint8_t* a = bytes + index(left, r - 1);
+  uint32_t* q = squares + index(left, r - 1);
+  for (int i = 0; i + 1 < n; ++i)
+    q[i] = uint32_t(a[i]) | uint32_t(a[i + 1]) << 8 | uint32_t(d[i]) << 16 | uint32_t(d[i + 1]) << 24;
+  q[n - 1] = 0;
 }
 
 // The same row code built three times: for the baseline processor, for one with AVX2 and
