@@ -112,7 +112,6 @@ struct HighlightWindow {
   int first = 0;     // first row loaded for this band
   int loaded = 0;    // rows below this are in the ring
   int columns = 0;
-  bool withSquares = false;
 
   int index(int c, int r) const { return int(uint32_t(r) & (kRows - 1)) * kStride + (c - left); }
   uint8_t at(int c, int r) const { return bytes[index(c, r)]; }
@@ -307,7 +306,6 @@ void HighlightWindow::start(const Shader& s, uint32_t x0, uint32_t x1, uint32_t 
   left = int(x0) - kBefore;
   columns = int(x1 - x0) + kBefore + kAfter;
   first = loaded = int(y0) - kBefore;
-  withSquares = s.highQuality;
   advanceTo(s, y0);
 }
 
@@ -324,10 +322,10 @@ void HighlightWindow::load(const Shader& s, int r) {
   const CanvasPixel* rowRecords = s.pixels + size_t(canvasRow) * s.width;
   const int inside0 = std::clamp(-left, 0, n);
   const int inside1 = int(std::clamp<int64_t>(int64_t(s.width) - left, inside0, n));
-  for (int i = 0; i < inside0; ++i) d[i] = rowRecords[wrap(left + i, s.width)].highlight;
+  for (int i = 0; i < inside0; ++i) d[i] = uint8_t(s.highlightAt(left + i, r));
   const CanvasPixel* p = rowRecords + (left + inside0);
   for (int i = 0; i < inside1 - inside0; ++i) d[inside0 + i] = uint8_t(wordByte(recordWord(p + i, 0), 3));
-  for (int i = inside1; i < n; ++i) d[i] = rowRecords[wrap(left + i, s.width)].highlight;
+  for (int i = inside1; i < n; ++i) d[i] = uint8_t(s.highlightAt(left + i, r));
   // The next rows' records are asked for now: each row is a stream of its own that the
   // processor would only start fetching at its first miss.
   if (canvasRow + 2 < s.height && inside1 > inside0) {
@@ -337,7 +335,7 @@ void HighlightWindow::load(const Shader& s, int r) {
   }
   // The squares of the row above are complete now. The last column has no right-hand
   // neighbour in the ring; no square tap starts there.
-  if (!withSquares || r == first) return;
+  if (!s.highQuality || r == first) return;
   const uint8_t* a = bytes + index(left, r - 1);
   uint32_t* q = squares + index(left, r - 1);
   for (int i = 0; i + 1 < n; ++i)
