@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "HugePages.h"
+
 namespace daubwell {
 
 void DisplaySurface::create(uint32_t width, uint32_t height, bool withAlpha) {
@@ -13,7 +15,13 @@ void DisplaySurface::create(uint32_t width, uint32_t height, bool withAlpha) {
   width_ = width;
   height_ = height;
   stride_ = (size_t(width) * bytesPerPixel_ + 3) & ~size_t(3);
-  bits_.assign(stride_ * height, 0);
+  const size_t n = stride_ * height;
+  if (bits_.capacity() < n) {
+    std::vector<uint8_t>().swap(bits_);
+    bits_.reserve(n);
+    adviseHugePages(bits_.data(), n);  // a large painting's shown image is rewritten whole
+  }
+  bits_.assign(n, 0);
 }
 
 void DisplaySurface::release() {

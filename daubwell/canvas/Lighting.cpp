@@ -17,6 +17,7 @@ constexpr float kShadingScale = 1.0f / 255.0f;
 constexpr int kReach = 21;               // farthest highlight tap from its pixel, in rows or columns
 constexpr uint32_t kBand = 256;          // columns shaded together, see shadeRows
 constexpr uint32_t kWriteAhead = 4;      // rows ahead whose shown pixels are fetched early
+constexpr uint32_t kPartRows = 1024;     // rows of a band shaded as one part of a whole relighting
 
 // A coordinate taken as unsigned 32 bits and reduced modulo the size, so negative
 // positions wrap to some column or row inside the canvas.
@@ -182,8 +183,10 @@ struct Shader {
     // then 0: that reproduces the edge rules (the left edge is patched afterwards).
     const CanvasPixel* up = y > 0 ? row - width : row;
     const CanvasPixel* down = (y > 0 && y < height - 1) ? row + width : row;
+    // (Indices are size_t here and below: a 32-bit one might wrap, and the compiler would
+    // then read the fields one by one instead of as interleaved vectors.)
     float cur[kBand + 2], above[kBand], below[kBand];
-    for (uint32_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i) {
       cur[i + 1] = row[x0 + i].height;
       above[i] = up[x0 + i].height;
       below[i] = down[x0 + i].height;
@@ -241,7 +244,7 @@ struct Shader {
     // in one loop keep it scalar.
     int rs[kBand], gs[kBand], bs[kBand];
     float fs[kBand];
-    for (uint32_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i) {
       const uint32_t colour = recordWord(row + x0 + i, 0), shading = recordWord(row + x0 + i, 1);
       rs[i] = int(wordByte(colour, 0));
       gs[i] = int(wordByte(colour, 1));
@@ -444,13 +447,27 @@ RowSet rowsReading(const RowSet& changed, uint32_t height) {
   return out;
 }
 
+// Rows y0..y1 in parts of one band of columns by up to kPartRows rows, shared out among
+// the cores as they free up, so that a core slowed by other work takes fewer; a small
+// area in one go.
+void shadeInParts(const Shader& shader, DisplaySurface& surface, uint32_t y0, uint32_t y1) {
+  if (uint64_t(shader.width) * (y1 - y0) < (uint64_t(1) << 16)) {
+    rowsShader()(shader, surface, 0, shader.width, y0, y1);
+    return;
+  }
+  const uint32_t bands = (shader.width + kBand - 1) / kBand;
+  const uint32_t blocks = (y1 - y0 + kPartRows - 1) / kPartRows;
+  parallelParts(bands * blocks, [&](uint32_t i) {
+    const uint32_t x = i % bands * kBand, y = y0 + i / bands * kPartRows;
+    rowsShader()(shader, surface, x, std::min(shader.width, x + kBand), y, std::min(y1, y + kPartRows));
+  });
+}
+
 }  // namespace
 
 void relightAll(Canvas& canvas) {
   if (!ready(canvas)) return;
-  const Shader shader(canvas);
-  parallelRows(canvas.height, canvas.width,
-               [&](uint32_t y0, uint32_t y1) { rowsShader()(shader, canvas.surface, 0, canvas.width, y0, y1); });
+  shadeInParts(Shader(canvas), canvas.surface, 0, canvas.height);
   markWholeLit(canvas);
 }
 
@@ -469,11 +486,7 @@ void relightChanged(Canvas& canvas) {
     return;
   }
   const Shader shader(canvas);
-  rows.forEachRun([&](uint32_t y0, uint32_t y1) {
-    parallelRows(y1 - y0, canvas.width, [&](uint32_t a, uint32_t b) {
-      rowsShader()(shader, canvas.surface, 0, canvas.width, y0 + a, y0 + b);
-    });
-  });
+  rows.forEachRun([&](uint32_t y0, uint32_t y1) { shadeInParts(shader, canvas.surface, y0, y1); });
   markWholeLit(canvas);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -23,6 +24,22 @@ void parallelRows(uint32_t rows, uint32_t columns, Fn&& fn) {
       fn(uint32_t(uint64_t(rows) * i / parts), uint32_t(uint64_t(rows) * (i + 1) / parts));
     });
   fn(0u, uint32_t(uint64_t(rows) / parts));
+  for (auto& t : workers) t.join();
+}
+
+// Runs fn(i) for every i below count on one thread per core, each thread taking the next
+// i as it finishes the last: a core slowed by other work then takes fewer. For parts
+// that write apart from one another, so the order they run in changes nothing.
+template <class Fn>
+void parallelParts(uint32_t count, Fn&& fn) {
+  const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+  std::atomic<uint32_t> next{0};
+  auto work = [&] {
+    for (uint32_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;) fn(i);
+  };
+  std::vector<std::thread> workers;
+  for (unsigned i = 1; i < std::min<unsigned>(cores, count); ++i) workers.emplace_back(work);
+  work();
   for (auto& t : workers) t.join();
 }
 
