@@ -48,7 +48,7 @@ void BM_GBlur(benchmark::State& state) {
     GBlur(m, double(state.range(0)));
   }
 }
-BENCHMARK(BM_GBlur)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_GBlur)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_OpenCvGaussianBlur(benchmark::State& state) {
   setThreads();
@@ -60,7 +60,7 @@ void BM_OpenCvGaussianBlur(benchmark::State& state) {
     cv::GaussianBlur(src, dst, cv::Size(size, size), sigma, sigma, cv::BORDER_REPLICATE);
   }
 }
-BENCHMARK(BM_OpenCvGaussianBlur)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_OpenCvGaussianBlur)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_MagicWand(benchmark::State& state) {
   (void)picture();

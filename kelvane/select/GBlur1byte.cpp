@@ -74,22 +74,46 @@ void sumSpan(Tap tap, int n, const float* kw, int s, uint8_t* out) {
   }
 }
 
+// out[x] = flat.value[in[x]] along a row, a run of one value (most of a mask) a word at a
+// time; with `changes`, also every c where in[c] != in[c + 1], ascending.
+void flatRow(const uint8_t* in, uint8_t* out, int w, const FlatTable& flat, std::vector<int>* changes) {
+  constexpr int kShortRun = 16;  // shorter runs are stored byte by byte, not through memset
+  for (int x = 0; x < w;) {
+    const uint8_t v = in[x];
+    const uint64_t whole = 0x0101010101010101ull * v;
+    int e = x + 1;
+    for (uint64_t word; e + 8 <= w; e += 8) {
+      std::memcpy(&word, in + e, 8);
+      if (word != whole) break;
+    }
+    while (e < w && in[e] == v) ++e;
+    if (e - x < kShortRun)
+      for (int i = x; i < e; ++i) out[i] = flat.value[v];
+    else
+      std::memset(out + x, flat.value[v], size_t(e - x));
+    if (changes && e < w) changes->push_back(e - 1);
+    x = e;
+  }
+}
+
 // Along each row: out(x) = sum over k of in(clamp(x - k)) w(k). A window is flat unless
 // it holds a change between neighbours c and c + 1, which the windows of x = c + 1 - s
 // .. c + s do; so every pixel takes its flat value and only those ranges are summed.
-void blurRows(const uint8_t* in, uint8_t* out, int w, int h, const std::vector<float>& kernel, const FlatTable& flat) {
-  const int s = int(kernel.size() / 2);
-  ParallelRows(h, w, [&, w, s](int y0, int y1) {
+void blurRows(const uint8_t* in, uint8_t* out, int width, int h, const std::vector<float>& kernel,
+              const FlatTable& flat) {
+  ParallelRows(h, width, [&](int y0, int y1) {
+    const int w = width, s = int(kernel.size() / 2);
     const float* kw = kernel.data();
     std::vector<uint8_t> padded(size_t(w) + 2 * size_t(s));  // the row with its edges repeated s times
+    std::vector<int> changes;
     for (int y = y0; y < y1; ++y) {
       const uint8_t* __restrict r = in + size_t(y) * w;
       uint8_t* __restrict o = out + size_t(y) * w;
-      for (int x = 0; x < w; ++x) o[x] = flat.value[r[x]];
+      changes.clear();
+      flatRow(r, o, w, flat, &changes);
       bool paddedReady = false;
       int done = 0;  // pixels below this are summed already
-      for (int c = 0; c + 1 < w; ++c) {
-        if (r[c] == r[c + 1]) continue;
+      for (const int c : changes) {
         const int from = std::max({0, c + 1 - s, done}), to = std::min(w, c + s + 1);
         if (from >= to) continue;
         if (!paddedReady) {
@@ -130,7 +154,7 @@ void blurColumns(const uint8_t* in, uint8_t* out, int w, int h, const std::vecto
       }
       const uint8_t* __restrict row = in + size_t(y) * w;
       uint8_t* __restrict o = out + size_t(y) * w;
-      for (int x = 0; x < w; ++x) o[x] = flat.value[row[x]];
+      flatRow(row, o, w, flat, nullptr);
       // Blocks of kSpan columns holding any column that is not flat are summed whole: a
       // flat window's full sum is its table value anyway.
       const uint8_t* n = changes.data();

@@ -133,7 +133,8 @@ TEST(GBlur, FlatWindowsGiveWhatTheFullSumGives) {
 }
 
 // The flat-window shortcuts and the interleaved sums against plain full sums: random
-// noise (nothing flat), blocks with sharp edges, sparse spots on a flat ground; sides of
+// noise (nothing flat), blocks with sharp edges, sparse spots on a flat ground, runs of
+// random lengths (read a word at a time where long, ending anywhere in a word); sides of
 // one pixel, sides below and above the kernel's width, and maps large enough to be
 // split between threads.
 TEST(GBlur, FastPathGivesTheFullSumsExactly) {
@@ -143,12 +144,20 @@ TEST(GBlur, FastPathGivesTheFullSumsExactly) {
   for (const auto& [w, h] : sizes)
     for (double r : {0.4, 1.5, 5.0, 12.5, 50.0}) {
       TByteMap m(w, h);
-      const int kind = trial++ % 3;
+      const int kind = trial++ % 4;
+      int runLeft = 0;
+      uint8_t runValue = 0;
       for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
+        for (int x = 0; x < w; ++x) {
+          if (runLeft-- <= 0) {
+            runLeft = int(gen() % 100);
+            runValue = uint8_t(gen() % 3 * 127);
+          }
           m.SetValue(x, y, kind == 0   ? uint8_t(gen())
                            : kind == 1 ? uint8_t((x / 13 + y / 9) % 2 * 255)
-                                       : uint8_t(gen() % 50 == 0 ? gen() : 200));
+                           : kind == 2 ? uint8_t(gen() % 50 == 0 ? gen() : 200)
+                                       : runValue);
+        }
       TByteMap fast = m, slow = m;
       GBlur(fast, r);
       GBlurReference(slow, r);
