@@ -173,7 +173,9 @@ TEST(Lighting, RelightAllMatchesThePixelByPixelReference) {
   WideVectorsReset reset;
   for (int wide : vectorBuildList()) {
     useVectorBuild(wide);
-    for (auto [w, h, seed] : {std::tuple{1u, 1u, 1u}, {2u, 3u, 2u}, {37u, 5u, 3u}, {301u, 257u, 4u}, {600u, 80u, 5u}}) {
+    // The last two are shared out between threads, the tall one in several parts of rows.
+    for (auto [w, h, seed] :
+         {std::tuple{1u, 1u, 1u}, {2u, 3u, 2u}, {37u, 5u, 3u}, {600u, 80u, 5u}, {301u, 257u, 4u}, {40u, 2100u, 6u}}) {
       for (bool hq : {false, true}) {
         for (bool lit : {false, true}) {
           Canvas fast = test::randomCanvas(w, h, seed, 60.0f);
@@ -266,7 +268,7 @@ TEST(Lighting, RelightRectMatchesTheReferenceAnywhere) {
 // shows what relighting everything shows; a display flag changed or the lighting
 // invalidated since relights everything.
 TEST(Lighting, RelightChangedShowsWhatRelightAllShows) {
-  for (auto [w, h, seed] : {std::tuple{50u, 130u, 31u}, {9u, 30u, 32u}, {300u, 61u, 33u}}) {
+  for (auto [w, h, seed] : {std::tuple{50u, 130u, 31u}, {9u, 30u, 32u}, {300u, 61u, 33u}, {1600u, 400u, 34u}}) {
     Canvas c = test::randomCanvas(w, h, seed, 12.0f);
     relightAll(c);
     std::mt19937 rng(seed);
