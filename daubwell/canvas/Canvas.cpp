@@ -26,11 +26,7 @@ void Canvas::create(uint32_t newWidth, uint32_t newHeight) {
   pixels.assign(n, kBlankPixel);
 }
 
-void Canvas::makeRoomFor(size_t n) {
-  std::vector<CanvasPixel>().swap(pixels);  // the old records go before the new ones come
-  pixels.reserve(n);
-  adviseHugePages(pixels.data(), n * sizeof(CanvasPixel));
-}
+void Canvas::makeRoomFor(size_t n) { reserveOnHugePages(pixels, n); }
 
 void Canvas::adopt(uint32_t newWidth, uint32_t newHeight, std::vector<CanvasPixel>&& records) {
   aboutToWriteAll();

@@ -16,11 +16,7 @@ void DisplaySurface::create(uint32_t width, uint32_t height, bool withAlpha) {
   height_ = height;
   stride_ = (size_t(width) * bytesPerPixel_ + 3) & ~size_t(3);
   const size_t n = stride_ * height;
-  if (bits_.capacity() < n) {
-    std::vector<uint8_t>().swap(bits_);
-    bits_.reserve(n);
-    adviseHugePages(bits_.data(), n);  // a large painting's shown image is rewritten whole
-  }
+  if (bits_.capacity() < n) reserveOnHugePages(bits_, n);  // a large painting's is rewritten whole
   bits_.assign(n, 0);
 }
 

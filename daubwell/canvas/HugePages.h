@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -22,6 +23,15 @@ inline void adviseHugePages(void* p, size_t bytes) {
   (void)p;
   (void)bytes;
 #endif
+}
+
+// Empties v and makes room in it for n elements, on huge pages where they pay: the old
+// buffer goes before the new one comes, so a large image is never held twice.
+template <class T>
+void reserveOnHugePages(std::vector<T>& v, size_t n) {
+  std::vector<T>().swap(v);
+  v.reserve(n);
+  adviseHugePages(v.data(), n * sizeof(T));
 }
 
 }  // namespace daubwell

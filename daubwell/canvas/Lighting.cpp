@@ -17,7 +17,7 @@ constexpr float kShadingScale = 1.0f / 255.0f;
 constexpr int kReach = 21;               // farthest highlight tap from its pixel, in rows or columns
 constexpr uint32_t kBand = 256;          // columns shaded together, see shadeRows
 constexpr uint32_t kWriteAhead = 4;      // rows ahead whose shown pixels are fetched early
-constexpr uint32_t kPartRows = 1024;     // rows of a band shaded as one part of a whole relighting
+constexpr uint32_t kPartRows = 1024;     // rows of a band shaded as one part, see shadeInParts
 
 // A coordinate taken as unsigned 32 bits and reduced modulo the size, so negative
 // positions wrap to some column or row inside the canvas.
@@ -451,7 +451,7 @@ RowSet rowsReading(const RowSet& changed, uint32_t height) {
 // the cores as they free up, so that a core slowed by other work takes fewer; a small
 // area in one go.
 void shadeInParts(const Shader& shader, DisplaySurface& surface, uint32_t y0, uint32_t y1) {
-  if (uint64_t(shader.width) * (y1 - y0) < (uint64_t(1) << 16)) {
+  if (uint64_t(shader.width) * (y1 - y0) < kParallelPixels) {
     rowsShader()(shader, surface, 0, shader.width, y0, y1);
     return;
   }

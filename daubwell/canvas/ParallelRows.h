@@ -7,13 +7,17 @@
 
 namespace daubwell {
 
+// Fewer pixels than this are not worth starting threads for.
+inline constexpr uint64_t kParallelPixels = uint64_t(1) << 16;
+
+inline unsigned workerThreads() { return std::max(1u, std::min(8u, std::thread::hardware_concurrency())); }
+
 // Runs fn(y0, y1) over rows 0..rows split into one block per core when rows x columns is
 // large enough to pay for the threads, else in one call. Blocks never share a row, so a
 // rule that reads and writes only its own rows gives the same result however they split.
 template <class Fn>
 void parallelRows(uint32_t rows, uint32_t columns, Fn&& fn) {
-  const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-  const unsigned parts = uint64_t(rows) * columns < (uint64_t(1) << 16) ? 1u : std::min<unsigned>(cores, rows);
+  const unsigned parts = uint64_t(rows) * columns < kParallelPixels ? 1u : std::min<unsigned>(workerThreads(), rows);
   if (parts <= 1) {
     fn(0u, rows);
     return;
@@ -32,7 +36,7 @@ void parallelRows(uint32_t rows, uint32_t columns, Fn&& fn) {
 // that write apart from one another, so the order they run in changes nothing.
 template <class Fn>
 void parallelParts(uint32_t count, Fn&& fn) {
-  const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+  const unsigned cores = workerThreads();
   std::atomic<uint32_t> next{0};
   auto work = [&] {
     for (uint32_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;) fn(i);
